@@ -1,0 +1,40 @@
+#pragma once
+// Port seams: byte access to 16-bit I/O addresses, and the kernel port driver that grants it.
+
+#include <cstdint>
+#include <stdexcept>
+
+namespace ovalink {
+
+// Raised by a PortIo access made without port access (on Win32: the privileged-instruction
+// fault of an in/out, turned into this exception). Only the engine's worker catches it.
+class PortAccessFault : public std::runtime_error {
+ public:
+  PortAccessFault() : std::runtime_error("port access without permission") {}
+};
+
+class PortIo {
+ public:
+  virtual ~PortIo() = default;
+  // Both may throw PortAccessFault. Called at full speed by the capture: no allocation.
+  virtual std::uint8_t ReadByte(std::uint16_t address) = 0;
+  virtual void WriteByte(std::uint16_t address, std::uint8_t value) = 0;
+};
+
+// Primitive operations of the port driver device. The open/retry/grant policy lives in the
+// core's driver connection; back ends only carry each step out.
+class PortDriverBackend {
+ public:
+  virtual ~PortDriverBackend() = default;
+  // Whether the platform needs the driver for port access (NT family).
+  virtual bool IsNtPlatform() = 0;
+  // Opens the device (\\.\Quor); false when missing or refused. Only called while closed.
+  virtual bool OpenDevice() = 0;
+  // Sends the grant control code on the open device; false when the driver refuses.
+  virtual bool GrantAccess() = 0;
+  // Sends the withdraw control code; its outcome is of no interest.
+  virtual void WithdrawAccess() = 0;
+  virtual void CloseDevice() = 0;
+};
+
+}  // namespace ovalink
