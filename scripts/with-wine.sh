@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# Runs a command with a private 64-bit Wine prefix and an Xvfb display:
+#   scripts/with-wine.sh PREFIX_DIR COMMAND [ARGS...]
+# The prefix is created on first use (about 13 s); one persistent wineserver serves the
+# whole command, and it and Xvfb are stopped by their own PIDs afterwards.
+set -euo pipefail
+prefix=$(realpath -m "$1"); shift
+export WINEPREFIX="$prefix" WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+wine=/usr/lib/wine/wine64
+wineserver=/usr/lib/wine/wineserver64
+
+# A display of our own: Xvfb picks a free number and tells us through a pipe.
+fifo=$(mktemp -u); mkfifo "$fifo"
+Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
+xvfb_pid=$!
+read -r display <"$fifo"; rm -f "$fifo"
+export DISPLAY=":$display"
+
+cleanup() {
+  "$wineserver" -k >/dev/null 2>&1 || true
+  kill "$xvfb_pid" >/dev/null 2>&1 || true
+  wait "$xvfb_pid" 2>/dev/null || true
+}
+trap cleanup EXIT
+
+if [ ! -f "$prefix/system.reg" ]; then
+  mkdir -p "$prefix"
+  "$wine" wineboot -i >/dev/null 2>&1
+  # No crash dialog (it would hang a run), and no window-manager decoration or management
+  # (without a window manager, hiding a managed window blocks for seconds).
+  reg=$(mktemp --suffix=.reg)
+  printf 'REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Wine\\WineDbg]\r\n"ShowCrashDialog"=dword:00000000\r\n\r\n[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\r\n"Decorated"="N"\r\n"Managed"="N"\r\n' >"$reg"
+  "$wine" regedit /s "$(winepath_w="$("$wine" winepath -w "$reg" 2>/dev/null)"; echo "$winepath_w" | tr -d '\r')" >/dev/null 2>&1
+  rm -f "$reg"
+  "$wineserver" -w
+fi
+
+"$wineserver" -p
+"$@"
