@@ -1,0 +1,149 @@
+#include "engine/rc_engine.h"
+
+#include <chrono>
+
+namespace ovalink {
+
+namespace {
+constexpr auto kStopWait = std::chrono::milliseconds(1000);
+// After a port fault: one idle poll period before listening again, so a fault that repeats
+// at once does not spin the worker.
+constexpr std::uint32_t kFaultPauseMs = 30;
+}  // namespace
+
+RCEngine::RCEngine(const EngineServices& services) : RCListener(services) {}
+
+RCEngine::~RCEngine() {
+  if (worker_.joinable()) {
+    mode_.store(Stopped);
+    stopRequested_.store(true);
+    worker_.join();
+  }
+}
+
+bool RCEngine::HasWorker() {
+  std::lock_guard<std::mutex> lock(stateLock_);
+  return worker_.joinable();
+}
+
+void RCEngine::StartWorkerLocked() {
+  {
+    std::lock_guard<std::mutex> exitLock(exitMutex_);
+    workerExited_ = false;
+  }
+  worker_ = std::thread(&RCEngine::WorkerEntry, this);
+}
+
+int RCEngine::StartListening(WindowHandle window, std::uint32_t codeMessage,
+                             std::uint32_t levelMessage) {
+  codeMessage_.store(codeMessage);
+  window_.store(window);
+  levelMessage_.store(levelMessage);
+  std::lock_guard<std::mutex> lock(stateLock_);
+  stopRequested_.store(false);
+  if (!worker_.joinable() && mode_.load() == Stopped) StartWorkerLocked();
+  mode_.store(Listening);
+  return 0;
+}
+
+int RCEngine::StartTraining(int button, WindowHandle window, std::uint32_t levelMessage,
+                            std::uint32_t trainedMessage, int promptControlId) {
+  levelMessage_.store(levelMessage);
+  window_.store(window);
+  promptControlId_.store(promptControlId);
+  trainedMessage_.store(trainedMessage);
+  button_.store(button);
+  std::lock_guard<std::mutex> lock(stateLock_);
+  stopRequested_.store(false);
+  if (!worker_.joinable() && mode_.load() == Stopped) StartWorkerLocked();
+  mode_.store(Training);
+  return 0;
+}
+
+void RCEngine::CancelTraining() {
+  std::lock_guard<std::mutex> lock(stateLock_);
+  if (mode_.load() == Training) mode_.store(Listening);
+}
+
+void RCEngine::Stop() {
+  {
+    std::lock_guard<std::mutex> lock(stateLock_);
+    if (!worker_.joinable()) return;
+    mode_.store(Stopped);
+    stopRequested_.store(true);
+  }
+  // The wait happens without the state lock: a worker finishing a training run needs it
+  // for its step back to listening.
+  JoinWorker();
+}
+
+void RCEngine::JoinWorker() {
+  bool exited;
+  {
+    std::unique_lock<std::mutex> exitLock(exitMutex_);
+    exited = exitSignal_.wait_for(exitLock, kStopWait, [this] { return workerExited_; });
+  }
+  std::thread worker;
+  {
+    std::lock_guard<std::mutex> lock(stateLock_);
+    worker = std::move(worker_);
+  }
+  if (!worker.joinable()) return;
+  // Joined outside the state lock, which a worker still in a training run may need.
+  if (exited || forceTerminate_ == nullptr || !forceTerminate_(worker)) worker.join();
+}
+
+void RCEngine::ReportLevel(int percent) {
+  link_.Post(window_.load(), levelMessage_.load(), static_cast<std::uintptr_t>(percent), 0);
+}
+
+void RCEngine::WorkerEntry() {
+  for (;;) {
+    try {
+      Run();
+      break;
+    } catch (...) {
+      // Lost port access (or any other fault): reconnect and resume.
+      faults_.fetch_add(1);
+      try {
+        Reopen();
+      } catch (...) {
+      }
+      if (StopRequested()) break;
+      clock_.SleepMs(kFaultPauseMs);
+    }
+  }
+  std::lock_guard<std::mutex> exitLock(exitMutex_);
+  workerExited_ = true;
+  exitSignal_.notify_all();
+}
+
+void RCEngine::Run() {
+  for (;;) {
+    WorkerTasks* tasks = tasks_.load();
+    if (tasks == nullptr) tasks = &ownTasks_;
+    switch (mode_.load()) {
+      case Stopped:
+        return;
+      case Training: {
+        const int result = tasks->TrainButton(button_.load());
+        link_.Post(window_.load(), trainedMessage_.load(), static_cast<std::uintptr_t>(result), 0);
+        std::lock_guard<std::mutex> lock(stateLock_);
+        // Stop may have come meanwhile; it must stay stopped.
+        if (mode_.load() != Stopped) mode_.store(Listening);
+        break;
+      }
+      case Listening: {
+        const std::uint16_t value = tasks->Recognise();
+        if (value != kNoPress) {
+          link_.Post(window_.load(), codeMessage_.load(), value, 0);
+        }
+        break;
+      }
+      default:
+        return;
+    }
+  }
+}
+
+}  // namespace ovalink

@@ -1,0 +1,82 @@
+#pragma once
+// RCListener: the UART plus the engine's settings, trained codes, window contract and the
+// capture of burst trains. Runs its capture, recognition and training on the worker thread.
+
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "engine/engine_services.h"
+#include "engine/signal_code.h"
+#include "port/port.h"
+
+namespace ovalink {
+
+class RCListener : public Port {
+ public:
+  explicit RCListener(const EngineServices& services);
+  virtual ~RCListener() = default;
+
+  // Progress or match percentage for the level bar; nothing here, posted by the engine.
+  virtual void ReportLevel(int percent);
+  // Whether the owner wants the worker to end; long waits give up when it does.
+  virtual bool StopRequested() const { return false; }
+
+  // Shows a training prompt in the window's prompt control, if there is one.
+  void ShowPrompt(const std::string& text);
+
+  // --- capture of burst trains ---
+  using SampleOperation = int (Port::*)();
+  int RecordTrain(std::vector<double>& times, double firstWindowSeconds, SampleOperation sample,
+                  double gapSeconds);
+  int CaptureTrains(SlotHistogram& histogram, int trainsWanted, int step, int steps);
+  static int AddToHistogram(SlotHistogram& histogram, double timeMs);
+
+  // --- code store ---
+  int loadCodes();
+  bool hasCode(int button);
+  // Caller holds the code-list lock.
+  CodeList::iterator findCode(int button);
+  void removeCode(CodeList::iterator position);
+
+  // --- recognition and training ---
+  std::uint16_t recognise();
+  int trainButton(int button);
+  int capturePatterns(int count, const std::string& prompt, std::vector<SlotPattern>& out);
+
+  // Settings and state, for the owner and tests.
+  int MinReads() const { return minReads_; }
+  int CodeCount() const { return codeCount_; }
+  int Limit() const { return limit_; }
+  int CompareLength() const { return compareLength_; }
+  std::uint16_t LastCode() const { return lastCode_; }
+  std::int64_t LastRecognitionTime() const { return lastRecognitionTime_; }
+  std::size_t CodeCountStored();
+  std::mutex& CodeListLock() { return codeListLock_; }
+  Clock& TheClock() { return clock_; }
+
+ protected:
+  WindowLink& link_;
+  Clock& clock_;
+  // Written by the main thread before a start operation, read by the worker.
+  std::atomic<int> promptControlId_{0};
+  std::atomic<WindowHandle> window_{0};
+
+ private:
+  // Sleeps in slices so that a stop request ends a long pause early.
+  void PauseMs(std::uint32_t ms);
+
+  std::mutex codeListLock_;
+  CodeList codes_;
+  int compareLength_ = 0;
+  int minReads_ = 10;
+  int codeCount_ = 5;
+  int limit_ = 2;
+  std::int64_t lastRecognitionTime_ = 0;
+  std::uint16_t lastCode_ = 0xFFFF;
+  std::vector<double> trainTimes_;  // reused: no allocation per train once grown
+};
+
+}  // namespace ovalink

@@ -1,0 +1,55 @@
+#pragma once
+// Slot histograms, slot patterns and trained codes, and the comparisons between them.
+// Everything is a fixed 1000-slot array (0.1 ms a slot, the first 100 ms of a burst train);
+// nothing here allocates, blocks or locks.
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+namespace ovalink {
+
+constexpr int kSlotCount = 1000;
+
+// Events per slot of one or more accumulated burst trains; counters wrap at 256.
+using SlotHistogram = std::array<std::uint8_t, kSlotCount>;
+// 1 where the receiver is active, 0 where quiet. Bytes read back from storage are used as
+// they are, so a pattern may hold other values.
+using SlotPattern = std::array<std::uint8_t, kSlotCount>;
+
+enum CodeForm : std::uint8_t {
+  kAlternatingForm = 0,   // pattern1/pattern2: the two shapes successive presses alternate between
+  kPressRepeatForm = 1,   // pattern1: a sharp press; pattern2: the shape sent while held
+};
+
+struct SignalCode {
+  std::uint16_t button = 0;
+  std::uint8_t codeFlag = kAlternatingForm;  // any non-zero value means press-and-repeat
+  SlotPattern pattern1{};
+  SlotPattern pattern2{};
+};
+
+using CodeList = std::vector<SignalCode>;
+
+SlotPattern thresholdPattern(const SlotHistogram& histogram, int limit);
+
+// Compares the histogram with the pattern run by run over the runs that start before
+// compareLength; a run extends to its natural end, even past compareLength.
+int matchRuns(const SlotHistogram& histogram, const SlotPattern& pattern, int compareLength,
+              int& total);
+
+// 0 when A and B differ in fewer than 3 slots each way (A becomes A AND B), else 1.
+int similarAndMerge(SlotPattern& a, const SlotPattern& b);
+
+bool patternsEqual(const SlotPattern& a, const SlotPattern& b);
+
+// Whether some stored code has pattern1 or pattern2 byte-identical to `pattern`.
+bool isRegistered(const CodeList& codes, const SlotPattern& pattern);
+
+// 1 + the highest slot any stored pattern has non-zero; 0 when none.
+int computeCompareLength(const CodeList& codes);
+
+// Match percentage of one comparison, 0 when nothing was compared.
+inline int matchPercent(int matched, int total) { return total > 0 ? matched * 100 / total : 0; }
+
+}  // namespace ovalink

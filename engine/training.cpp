@@ -1,0 +1,98 @@
+// Training: guides the user through holds and sharp presses, decides the code's form,
+// refuses duplicates and stores the code.
+
+#include <cstdio>
+
+#include "app/reg_key.h"
+#include "engine/engine_types.h"
+#include "engine/rc_listener.h"
+
+namespace ovalink {
+
+namespace {
+constexpr const char* kHoldPrompt = "Hold the button till the progress ends";
+constexpr const char* kReleasePrompt = "Release for 3 second and press again";
+constexpr const char* kSharpIntroPrompt = "Release for 3 second and make several sharp keystrokes";
+constexpr const char* kSharpPrompt = "Make several sharp keystrokes till the progress ends";
+constexpr std::uint32_t kReleasePauseMs = 3000;
+constexpr std::int64_t kPatternTimeLimitSeconds = 15;
+constexpr int kHoldPatterns = 4;
+constexpr int kSharpPatterns = 2;
+}  // namespace
+
+int RCListener::capturePatterns(int count, const std::string& prompt,
+                                std::vector<SlotPattern>& out) {
+  out.clear();
+  std::int64_t start = clock_.CalendarSeconds();
+  int captured = 0;
+  while (captured < count) {
+    SlotHistogram histogram{};
+    ShowPrompt(prompt);
+    if (CaptureTrains(histogram, codeCount_, 0, 1) == codeCount_) {
+      out.push_back(thresholdPattern(histogram, limit_));
+      ++captured;
+      start = clock_.CalendarSeconds();
+      ReportLevel(0);
+      if (captured < count) {
+        ShowPrompt(kReleasePrompt);
+        PauseMs(kReleasePauseMs);
+      }
+    }
+    if (clock_.CalendarSeconds() - start > kPatternTimeLimitSeconds || StopRequested()) {
+      return NotTrained;
+    }
+  }
+  ReportLevel(0);
+  return 0;
+}
+
+int RCListener::trainButton(int button) {
+  RegKey codes1(RegRoot::CurrentUser, kCodes1Key);
+  RegKey codes2(RegRoot::CurrentUser, kCodes2Key);
+  RegKey flags(RegRoot::CurrentUser, kCodeFlagsKey);
+  char nameBuffer[16];
+  std::snprintf(nameBuffer, sizeof nameBuffer, "%d", button);
+  const std::string name(nameBuffer);
+
+  codes1.DeleteValue(name);
+  codes2.DeleteValue(name);
+  flags.DeleteValue(name);
+  {
+    std::lock_guard<std::mutex> lock(codeListLock_);
+    auto found = findCode(button);
+    if (found != codes_.end()) removeCode(found);
+  }
+
+  std::vector<SlotPattern> hold;
+  if (int status = capturePatterns(kHoldPatterns, kHoldPrompt, hold); status != 0) return status;
+
+  if (similarAndMerge(hold[0], hold[1]) == 0) {
+    // Every held press looks alike: the remote repeats one fixed shape while a key is held,
+    // so a single sharp press must be learnt as well.
+    ShowPrompt(kSharpIntroPrompt);
+    PauseMs(kReleasePauseMs);
+    std::vector<SlotPattern> sharp;
+    if (int status = capturePatterns(kSharpPatterns, kSharpPrompt, sharp); status != 0) {
+      return status;
+    }
+    if (similarAndMerge(sharp[0], sharp[1]) != 0) return NotTrained;
+    // The hold shape is not looked up: all keys of a remote may share it.
+    if (isRegistered(codes_, sharp[0])) return DuplicateSignal;
+    codes1.WriteBinary(name, sharp[0].data(), kSlotCount);
+    codes2.WriteBinary(name, hold[0].data(), kSlotCount);
+    flags.WriteDword(name, 1);
+    loadCodes();
+    return similarAndMerge(hold[0], sharp[0]) != 0 ? TrainedPressRepeat : TrainedUnsure;
+  }
+
+  // Successive presses alternate between two shapes.
+  if (similarAndMerge(hold[0], hold[2]) != 0) return NotTrained;
+  if (similarAndMerge(hold[1], hold[3]) != 0) return NotTrained;
+  if (isRegistered(codes_, hold[0]) || isRegistered(codes_, hold[1])) return DuplicateSignal;
+  codes1.WriteBinary(name, hold[0].data(), kSlotCount);
+  codes2.WriteBinary(name, hold[1].data(), kSlotCount);
+  loadCodes();
+  return similarAndMerge(hold[0], hold[1]) != 0 ? TrainedAlternating : TrainedUnsure;
+}
+
+}  // namespace ovalink

@@ -1,0 +1,160 @@
+#include <gtest/gtest.h>
+
+#include <numeric>
+
+#include "engine/rc_listener.h"
+#include "support/engine_fixture.h"
+
+namespace ovalink {
+namespace {
+
+using test::SimulatedPc;
+constexpr std::int64_t kMs = SimulatedPc::kMs;
+constexpr std::int64_t kUs = SimulatedPc::kUs;
+
+// Keeps the levels a capture reports, without a window.
+class LevelRecordingListener : public RCListener {
+ public:
+  using RCListener::RCListener;
+  void ReportLevel(int percent) override { levels.push_back(std::uintptr_t(percent)); }
+  std::vector<std::uintptr_t> levels;
+};
+
+class CaptureTest : public ::testing::Test {
+ protected:
+  CaptureTest() : engine(pc.Services()) { engine.SetBase(SimulatedPc::kBase); }
+
+  unsigned HistogramSum() const {
+    return std::accumulate(histogram.begin(), histogram.end(), 0u);
+  }
+  std::vector<std::uintptr_t> Levels() { return engine.levels; }
+
+  SimulatedPc pc;
+  LevelRecordingListener engine;
+  SlotHistogram histogram{};
+};
+
+TEST_F(CaptureTest, ProbeNeedsMoreThanMinReadsTimes) {
+  // The poll that notices the remote takes the first character; the probe records the rest.
+  pc.input.AddBurst(0, 1 + 10, 100 * kUs);
+  EXPECT_EQ(engine.CaptureTrains(histogram, 1, 0, 1), 0);
+  EXPECT_EQ(HistogramSum(), 0u) << "probe times never reach the histogram";
+  EXPECT_GT(pc.clock.NowNs(), 500 * kMs);
+  EXPECT_LT(pc.clock.NowNs(), 560 * kMs);
+}
+
+TEST_F(CaptureTest, RecordedTrainWithExactlyMinReadsTimesIsAccepted) {
+  pc.input.AddBurst(0, 1 + 11, 100 * kUs);
+  pc.input.AddBurst(20 * kMs, 10, 100 * kUs);
+  EXPECT_EQ(engine.CaptureTrains(histogram, 1, 0, 1), 1);
+  EXPECT_EQ(HistogramSum(), 10u);
+  EXPECT_GE(histogram[0], 1);
+  for (int i = 10; i < kSlotCount; ++i) ASSERT_EQ(histogram[i], 0) << "slot " << i;
+}
+
+TEST_F(CaptureTest, ShortTrainEndsCaptureWithLevelZero) {
+  pc.input.AddBurst(0, 12, 100 * kUs);
+  pc.input.AddBurst(20 * kMs, 20, 100 * kUs);
+  pc.input.AddBurst(60 * kMs, 9, 100 * kUs);
+  EXPECT_EQ(engine.CaptureTrains(histogram, 3, 0, 1), 1);
+  EXPECT_EQ(Levels(), std::vector<std::uintptr_t>{0});
+  EXPECT_EQ(HistogramSum(), 20u);
+}
+
+TEST_F(CaptureTest, NoActivityReturnsZeroAfterHalfASecond) {
+  EXPECT_EQ(engine.CaptureTrains(histogram, 1, 0, 1), 0);
+  EXPECT_GT(pc.clock.NowNs(), 500 * kMs);
+  EXPECT_LT(pc.clock.NowNs(), 560 * kMs);
+  engine.SetBase(0);
+  const auto accesses = pc.bus.Accesses();
+  EXPECT_EQ(engine.CaptureTrains(histogram, 1, 0, 1), 0);
+  EXPECT_EQ(pc.bus.Accesses(), accesses) << "without a port nothing is touched";
+}
+
+TEST_F(CaptureTest, NonPositiveTrainCountReturnsAfterProbeWithoutRecording) {
+  pc.input.AddBurst(0, 12, 100 * kUs);
+  pc.input.AddBurst(20 * kMs, 30, 100 * kUs);
+  EXPECT_EQ(engine.CaptureTrains(histogram, 0, 0, 1), 0);
+  EXPECT_LT(pc.clock.NowNs(), 20 * kMs) << "returned before the next train came";
+  EXPECT_EQ(HistogramSum(), 0u);
+}
+
+TEST_F(CaptureTest, TrainingCountPostsProgressInFifths) {
+  pc.input.AddBurst(0, 12, 100 * kUs);
+  for (int i = 0; i < 5; ++i) pc.input.AddBurst((20 + 40 * i) * kMs, 20, 100 * kUs);
+  EXPECT_EQ(engine.CaptureTrains(histogram, engine.CodeCount(), 0, 1), 5);
+  EXPECT_EQ(Levels(), (std::vector<std::uintptr_t>{20, 40, 60, 80, 100}));
+  EXPECT_GE(histogram[0], 5) << "every train is aligned on its own first event";
+  EXPECT_EQ(histogram[25], 0) << "20 characters 0.1 ms apart end near 2 ms";
+  EXPECT_EQ(HistogramSum(), 100u);
+  EXPECT_FALSE(pc.clock.IsTimeCritical());
+  EXPECT_EQ(pc.clock.PriorityRaises(), 5);
+}
+
+TEST_F(CaptureTest, RecognitionCountPostsNoProgress) {
+  pc.input.AddBurst(0, 12, 100 * kUs);
+  pc.input.AddBurst(20 * kMs, 20, 100 * kUs);
+  EXPECT_EQ(engine.CaptureTrains(histogram, 1, 0, 1), 1);
+  EXPECT_TRUE(Levels().empty());
+}
+
+TEST_F(CaptureTest, TrainStartingAfterItsWindowIsRejected) {
+  pc.input.AddBurst(0, 12, 100 * kUs);
+  pc.input.AddBurst(1500 * kMs, 30, 100 * kUs);
+  EXPECT_EQ(engine.CaptureTrains(histogram, 1, 0, 1), 0);
+  EXPECT_EQ(Levels(), std::vector<std::uintptr_t>{0});
+  EXPECT_LT(pc.clock.NowNs(), 1100 * kMs);
+}
+
+TEST_F(CaptureTest, TrainEndsAtItsThousandAndFirstTimeAndTheNextStartsAtOnce) {
+  pc.input.AddBurst(0, 12, 100 * kUs);
+  // One unbroken stream of 2100 characters, 40 us apart.
+  pc.input.AddBurst(20 * kMs, 2100, 40 * kUs);
+  EXPECT_EQ(engine.CaptureTrains(histogram, 2, 0, 1), 2);
+  EXPECT_EQ(HistogramSum(), 2002u) << "two trains of 1001 times, all within 100 ms";
+}
+
+TEST_F(CaptureTest, SlotsCoverTheFirstHundredMilliseconds) {
+  SlotHistogram h{};
+  EXPECT_EQ(RCListener::AddToHistogram(h, 0.0), 0);
+  EXPECT_EQ(RCListener::AddToHistogram(h, 0.55), 0);
+  EXPECT_EQ(RCListener::AddToHistogram(h, 9.03), 0);
+  EXPECT_EQ(RCListener::AddToHistogram(h, 99.95), 0);
+  EXPECT_EQ(RCListener::AddToHistogram(h, 100.05), 1);
+  EXPECT_EQ(RCListener::AddToHistogram(h, 100.2), 1);
+  EXPECT_EQ(RCListener::AddToHistogram(h, -0.5), 1);
+  EXPECT_EQ(RCListener::AddToHistogram(h, 1e300), 1);
+  EXPECT_EQ(h[0], 1);
+  EXPECT_EQ(h[5], 1);
+  EXPECT_EQ(h[90], 1);
+  EXPECT_EQ(h[999], 1);
+  for (int i = 0; i < 256; ++i) RCListener::AddToHistogram(h, 0.01);
+  EXPECT_EQ(h[0], 1) << "counters wrap at 256";
+}
+
+// Fails every port access once virtual time passes a point, as a withdrawn driver would.
+class FaultAfter : public sim::ReceiverInput {
+ public:
+  FaultAfter(test::ScriptedInput& inner, std::int64_t atNs) : inner_(inner), atNs_(atNs) {}
+  std::uint64_t CompletedBy(std::int64_t nowNs) override {
+    if (nowNs > atNs_) throw PortAccessFault();
+    return inner_.CompletedBy(nowNs);
+  }
+
+ private:
+  test::ScriptedInput& inner_;
+  std::int64_t atNs_;
+};
+
+TEST_F(CaptureTest, NormalPriorityIsRestoredWhenAPortFaultEscapesMidTrain) {
+  FaultAfter faulty(pc.input, 25 * kMs);
+  pc.uart.SetReceiverInput(&faulty);
+  pc.input.AddBurst(0, 12, 100 * kUs);
+  pc.input.AddBurst(20 * kMs, 200, 100 * kUs);
+  EXPECT_THROW(engine.CaptureTrains(histogram, 1, 0, 1), PortAccessFault);
+  EXPECT_EQ(pc.clock.PriorityRaises(), 1);
+  EXPECT_FALSE(pc.clock.IsTimeCritical());
+}
+
+}  // namespace
+}  // namespace ovalink

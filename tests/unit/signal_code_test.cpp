@@ -1,0 +1,128 @@
+#include "engine/signal_code.h"
+
+#include <gtest/gtest.h>
+
+namespace ovalink {
+namespace {
+
+SlotPattern PatternWithOnes(std::initializer_list<std::pair<int, int>> ranges) {
+  SlotPattern p{};
+  for (auto [from, to] : ranges)
+    for (int i = from; i <= to; ++i) p[i] = 1;
+  return p;
+}
+
+TEST(SignalCodeTest, ThresholdCountsUnsignedAgainstLimit) {
+  SlotHistogram h{};
+  h[3] = 1;
+  h[4] = 2;
+  h[5] = 255;
+  const SlotPattern p = thresholdPattern(h, 2);
+  EXPECT_EQ(p[3], 0) << "one event in all trains stays quiet";
+  EXPECT_EQ(p[4], 1);
+  EXPECT_EQ(p[5], 1);
+  const SlotPattern all = thresholdPattern(h, 0);
+  for (int i = 0; i < kSlotCount; ++i) ASSERT_EQ(all[i], 1) << i;
+}
+
+TEST(SignalCodeTest, MatchRunsCountsRunsThatStartBeforeCompareLength) {
+  const SlotPattern p = PatternWithOnes({{0, 2}, {5, 5}});
+  SlotHistogram h{};
+  h[0] = 3;
+  h[1] = 3;   // run 0-2: 6 events
+  h[5] = 6;   // run 5: 6 events
+  int total = 0;
+  EXPECT_EQ(matchRuns(h, p, 6, total), 3);
+  EXPECT_EQ(total, 3);
+  EXPECT_EQ(matchRuns(h, p, 7, total), 4) << "the trailing zero run joins in";
+  EXPECT_EQ(total, 4);
+  // Late noise past the last active slot breaks the trailing zero run only when compared.
+  h[900] = 6;
+  EXPECT_EQ(matchRuns(h, p, 6, total), 3);
+  EXPECT_EQ(matchRuns(h, p, 7, total), 3);
+  EXPECT_EQ(total, 4);
+}
+
+TEST(SignalCodeTest, RunOfOnesNeedsSixEventsAndRunOfZerosAllowsFive) {
+  const SlotPattern p = PatternWithOnes({{10, 19}});
+  SlotHistogram h{};
+  h[12] = 5;
+  int total = 0;
+  EXPECT_EQ(matchRuns(h, p, 20, total), 1) << "5 events: the 1-run fails, the 0-run before it holds";
+  EXPECT_EQ(total, 2);
+  h[13] = 1;
+  EXPECT_EQ(matchRuns(h, p, 20, total), 2);
+  h[2] = 5;
+  EXPECT_EQ(matchRuns(h, p, 20, total), 2);
+  h[3] = 1;
+  EXPECT_EQ(matchRuns(h, p, 20, total), 1);
+}
+
+TEST(SignalCodeTest, EmptyCompareLengthAndAllZeroPattern) {
+  SlotHistogram h{};
+  SlotPattern zeros{};
+  int total = -1;
+  EXPECT_EQ(matchRuns(h, zeros, 0, total), 0);
+  EXPECT_EQ(total, 0);
+  EXPECT_EQ(matchPercent(0, 0), 0);
+  h[999] = 5;
+  EXPECT_EQ(matchRuns(h, zeros, 1, total), 1) << "one run over all slots, 5 events allowed";
+  h[0] = 1;
+  EXPECT_EQ(matchRuns(h, zeros, 1, total), 0);
+  EXPECT_EQ(total, 1);
+}
+
+TEST(SignalCodeTest, RunWithValueOtherThanZeroOrOneNeverMatches) {
+  SlotPattern p{};
+  p[0] = 2;
+  SlotHistogram h{};
+  h[0] = 50;
+  int total = 0;
+  EXPECT_EQ(matchRuns(h, p, 1, total), 0);
+  EXPECT_EQ(total, 1);
+}
+
+TEST(SignalCodeTest, SimilarAndMergeToleratesTwoStraySlotsEachWay) {
+  SlotPattern a = PatternWithOnes({{10, 20}});
+  const SlotPattern b = PatternWithOnes({{11, 21}});
+  EXPECT_EQ(similarAndMerge(a, b), 0);
+  EXPECT_EQ(a, PatternWithOnes({{11, 20}}));
+  EXPECT_EQ(b, PatternWithOnes({{11, 21}})) << "only the first argument is rewritten";
+
+  SlotPattern c = PatternWithOnes({{10, 20}});
+  const SlotPattern twoEach = PatternWithOnes({{12, 22}});
+  EXPECT_EQ(similarAndMerge(c, twoEach), 0);
+  EXPECT_EQ(c, PatternWithOnes({{12, 20}}));
+
+  SlotPattern d = PatternWithOnes({{10, 20}});
+  const SlotPattern threeExtra = PatternWithOnes({{10, 23}});
+  EXPECT_EQ(similarAndMerge(d, threeExtra), 1);
+  EXPECT_EQ(d, PatternWithOnes({{10, 20}}));
+  SlotPattern e = PatternWithOnes({{10, 23}});
+  EXPECT_EQ(similarAndMerge(e, PatternWithOnes({{10, 20}})), 1) << "3 missing";
+}
+
+TEST(SignalCodeTest, MergeNormalisesStoredBytesToZeroOrOne) {
+  SlotPattern a{};
+  a[4] = 7;
+  SlotPattern b{};
+  b[4] = 9;
+  EXPECT_EQ(similarAndMerge(a, b), 0);
+  EXPECT_EQ(a[4], 1);
+}
+
+TEST(SignalCodeTest, RegisteredFindsEitherPatternAndCompareLengthTakesHighestSlot) {
+  CodeList codes(2);
+  codes[0].pattern1 = PatternWithOnes({{0, 5}});
+  codes[1].pattern2 = PatternWithOnes({{3, 40}});
+  EXPECT_TRUE(isRegistered(codes, PatternWithOnes({{3, 40}})));
+  EXPECT_FALSE(isRegistered(codes, PatternWithOnes({{3, 41}})));
+  EXPECT_EQ(computeCompareLength(codes), 41);
+  codes[0].pattern1[999] = 1;
+  EXPECT_EQ(computeCompareLength(codes), 1000);
+  EXPECT_EQ(computeCompareLength(CodeList{}), 0);
+  EXPECT_EQ(computeCompareLength(CodeList(3)), 0);
+}
+
+}  // namespace
+}  // namespace ovalink
