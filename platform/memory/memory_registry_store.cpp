@@ -17,10 +17,12 @@ RegStatus MemoryRegistryStore::CreateKey(RegRoot root, const std::string& path, 
   std::lock_guard<std::mutex> lock(mutex_);
   *out = 0;
   if (refuseOpen_) return kRegAccessDenied;
-  RegistryNode& node = root_.Descend(RootName(root)).Descend(path);
+  bool created = false;
+  RegistryNode& node = root_.Descend(RootName(root), &created).Descend(path, &created);
   const RegHandle handle = nextHandle_++;
   handles_[handle] = &node;
   *out = handle;
+  if (created) OnChanged();
   return kRegOk;
 }
 

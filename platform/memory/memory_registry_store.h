@@ -29,7 +29,8 @@ class MemoryRegistryStore : public RegistryStore {
   std::size_t OpenHandleCount() const;
 
  protected:
-  // Called after every successful change, with the lock held (the file store persists here).
+  // Called after every successful change (value set or deleted, key created), with the lock
+  // held; the file store persists here.
   virtual void OnChanged() {}
   RegistryNode& Root() { return root_; }
   std::mutex& Mutex() const { return mutex_; }

@@ -31,7 +31,7 @@ RegValue* RegistryNode::FindValue(const std::string& valueName) {
   return nullptr;
 }
 
-RegistryNode& RegistryNode::Descend(const std::string& path) {
+RegistryNode& RegistryNode::Descend(const std::string& path, bool* created) {
   RegistryNode* node = this;
   std::size_t start = 0;
   while (start <= path.size()) {
@@ -43,6 +43,7 @@ RegistryNode& RegistryNode::Descend(const std::string& path) {
       if (!child) {
         child = std::make_unique<RegistryNode>();
         child->name = part;
+        if (created) *created = true;
       }
       node = child.get();
     }

@@ -29,8 +29,9 @@ struct RegistryNode {
   std::map<std::string, std::unique_ptr<RegistryNode>, CaseInsensitiveLess> children;
 
   RegValue* FindValue(const std::string& valueName);
-  // Creates the path's missing keys; empty components are skipped.
-  RegistryNode& Descend(const std::string& path);
+  // Creates the path's missing keys; empty components are skipped. *created (optional) is
+  // set when any key had to be made.
+  RegistryNode& Descend(const std::string& path, bool* created = nullptr);
 };
 
 bool EqualsIgnoreCase(const std::string& a, const std::string& b);
