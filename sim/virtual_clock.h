@@ -24,8 +24,10 @@ class VirtualClock : public Clock {
   std::int64_t Frequency() override { return kTicksPerSecond; }
   void SleepMs(std::uint32_t ms) override { Advance(std::int64_t(ms) * 1'000'000); }
   std::int64_t CalendarSeconds() override {
-    return epochSeconds_ + Counter() / kTicksPerSecond;
+    return epochSeconds_.load() + Counter() / kTicksPerSecond;
   }
+  // Sets the calendar clock back or forward, as a user or time service would.
+  void ShiftCalendar(std::int64_t seconds) { epochSeconds_.fetch_add(seconds); }
   void RaiseToTimeCritical() override { timeCritical_.store(true); ++priorityRaises_; }
   void RestoreNormalPriority() override { timeCritical_.store(false); }
 
@@ -38,7 +40,7 @@ class VirtualClock : public Clock {
   int PriorityRaises() const { return priorityRaises_.load(); }
 
  private:
-  std::int64_t epochSeconds_;
+  std::atomic<std::int64_t> epochSeconds_;
   std::atomic<std::int64_t> now_{0};
   std::atomic<bool> timeCritical_{false};
   std::atomic<int> priorityRaises_{0};

@@ -12,14 +12,6 @@ using test::SimulatedPc;
 constexpr std::int64_t kMs = SimulatedPc::kMs;
 constexpr std::int64_t kUs = SimulatedPc::kUs;
 
-// Keeps the levels a capture reports, without a window.
-class LevelRecordingListener : public RCListener {
- public:
-  using RCListener::RCListener;
-  void ReportLevel(int percent) override { levels.push_back(std::uintptr_t(percent)); }
-  std::vector<std::uintptr_t> levels;
-};
-
 class CaptureTest : public ::testing::Test {
  protected:
   CaptureTest() : engine(pc.Services()) { engine.SetBase(SimulatedPc::kBase); }
@@ -30,7 +22,7 @@ class CaptureTest : public ::testing::Test {
   std::vector<std::uintptr_t> Levels() { return engine.levels; }
 
   SimulatedPc pc;
-  LevelRecordingListener engine;
+  test::LevelRecordingListener engine;
   SlotHistogram histogram{};
 };
 

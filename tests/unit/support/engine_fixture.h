@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "engine/engine_services.h"
+#include "engine/rc_listener.h"
 #include "platform/memory/memory_registry_store.h"
 #include "port/driver_connection.h"
 #include "sim/sim_driver.h"
@@ -109,6 +110,14 @@ class RecordingLink : public WindowLink {
 
 struct DriverMissing : std::runtime_error {
   DriverMissing() : std::runtime_error("driver missing") {}
+};
+
+// A listener that keeps the levels it reports, for tests that drive it without a worker.
+class LevelRecordingListener : public RCListener {
+ public:
+  using RCListener::RCListener;
+  void ReportLevel(int percent) override { levels.push_back(std::uintptr_t(percent)); }
+  std::vector<std::uintptr_t> levels;
 };
 
 class SimulatedPc {

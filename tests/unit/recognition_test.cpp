@@ -1,0 +1,141 @@
+#include <gtest/gtest.h>
+
+#include "app/reg_key.h"
+#include "engine/rc_engine.h"
+#include "support/engine_fixture.h"
+#include "support/scripted_remote.h"
+
+namespace ovalink {
+namespace {
+
+using test::AddPress;
+using test::Shape;
+using test::ShapeWithMarkAt;
+using test::SimulatedPc;
+constexpr std::int64_t kMs = SimulatedPc::kMs;
+
+class RecognitionTest : public ::testing::Test {
+ protected:
+  RecognitionTest() : engine(pc.Services()) { engine.SetBase(SimulatedPc::kBase); }
+
+  // The pattern five frames of `shape` give, through the real capture.
+  SlotPattern PatternOf(const Shape& shape) {
+    AddPress(pc.input, pc.clock.NowNs(), shape, 7);
+    SlotHistogram histogram{};
+    EXPECT_EQ(engine.CaptureTrains(histogram, 5, 0, 0), 5);
+    pc.clock.Advance(500 * kMs);
+    return thresholdPattern(histogram, engine.Limit());
+  }
+
+  void StoreCode(int button, CodeForm form, const SlotPattern& p1, const SlotPattern& p2) {
+    const std::string name = std::to_string(button);
+    RegKey(RegRoot::CurrentUser, kCodes1Key).WriteBinary(name, p1.data(), kSlotCount);
+    RegKey(RegRoot::CurrentUser, kCodes2Key).WriteBinary(name, p2.data(), kSlotCount);
+    RegKey(RegRoot::CurrentUser, kCodeFlagsKey).WriteDword(name, form);
+    engine.loadCodes();
+  }
+
+  // One press of two frames (probe + recorded train), starting as the capture starts.
+  std::uint16_t Press(const Shape& shape) {
+    AddPress(pc.input, pc.clock.NowNs(), shape, 2);
+    const std::uint16_t value = engine.recognise();
+    pc.clock.Advance(100 * kMs);
+    return value;
+  }
+
+  std::uintptr_t LastLevel() {
+    return engine.levels.empty() ? 9999 : engine.levels.back();
+  }
+
+  SimulatedPc pc;
+  test::LevelRecordingListener engine;
+  const Shape shapeA = ShapeWithMarkAt(5000);
+  const Shape shapeB = ShapeWithMarkAt(9000);
+  // Like a repeat frame: a long leader and one short mark, nothing of a key's data.
+  const Shape repeatShape = {{0, 9000}, {12000, 600}};
+};
+
+TEST_F(RecognitionTest, EmptyStoreRecognisesNothingAtLevelZero) {
+  EXPECT_EQ(Press(shapeA), kNoPress);
+  EXPECT_EQ(LastLevel(), 0u);
+  EXPECT_EQ(engine.LastCode(), kNoPress);
+}
+
+TEST_F(RecognitionTest, IdleCaptureChangesNothing) {
+  EXPECT_EQ(engine.recognise(), kNoPress);
+  EXPECT_TRUE(engine.levels.empty());
+}
+
+TEST_F(RecognitionTest, EarlierCodeInStoreOrderWinsTies) {
+  const SlotPattern a = PatternOf(shapeA);
+  StoreCode(9, kAlternatingForm, a, PatternOf(shapeB));
+  StoreCode(4, kAlternatingForm, a, PatternOf(repeatShape));
+  EXPECT_EQ(Press(shapeA), 9);
+  EXPECT_EQ(LastLevel(), 100u);
+}
+
+TEST_F(RecognitionTest, AlternatingFormMarksTheSecondShape) {
+  StoreCode(3, kAlternatingForm, PatternOf(shapeA), PatternOf(shapeB));
+  EXPECT_EQ(Press(shapeB), 0x8003);
+  EXPECT_EQ(Press(shapeB), 0x8003) << "whatever the previous value was";
+  EXPECT_EQ(Press(shapeA), 3);
+  EXPECT_EQ(Press(shapeB), 0x8003);
+}
+
+TEST_F(RecognitionTest, PressRepeatFormTogglesMarkerOnSharpPresses) {
+  StoreCode(7, kPressRepeatForm, PatternOf(shapeA), PatternOf(repeatShape));
+  EXPECT_EQ(Press(shapeA), 7);
+  EXPECT_EQ(Press(shapeA), 0x8007);
+  EXPECT_EQ(Press(shapeA), 7);
+}
+
+TEST_F(RecognitionTest, RepeatShapeContinuesLastPressWithinTwoWholeSeconds) {
+  StoreCode(7, kPressRepeatForm, PatternOf(shapeA), PatternOf(repeatShape));
+  StoreCode(8, kPressRepeatForm, PatternOf(shapeB), PatternOf(repeatShape));
+  ASSERT_EQ(Press(shapeA), 7);
+  pc.clock.Advance(500 * kMs);
+  EXPECT_EQ(Press(repeatShape), 7);
+  EXPECT_EQ(Press(shapeB), 8) << "another button restarts without the marker";
+  pc.clock.Advance(3000 * kMs);
+  EXPECT_EQ(Press(repeatShape), kNoPress) << "too long after the last recognised value";
+  EXPECT_EQ(Press(repeatShape), kNoPress) << "a repeat after nothing repeats nothing";
+}
+
+TEST_F(RecognitionTest, RepeatWindowIsMeasuredInWholeCalendarSeconds) {
+  StoreCode(7, kPressRepeatForm, PatternOf(shapeA), PatternOf(repeatShape));
+  // Each press below starts `offsetMs` into a second, counted from the previous second.
+  auto atNextSecondPlus = [&](int offsetMs) {
+    const std::int64_t second = 1000 * kMs;
+    pc.clock.Advance(second - pc.clock.NowNs() % second + offsetMs * kMs);
+  };
+  atNextSecondPlus(100);
+  ASSERT_EQ(Press(shapeA), 7);
+  const std::int64_t pressSecond = pc.clock.CalendarSeconds();
+  atNextSecondPlus(900);
+  EXPECT_EQ(Press(repeatShape), 7) << "1.8 s later, a difference of 1 is inside";
+  EXPECT_EQ(engine.LastRecognitionTime(), pressSecond + 1);
+  atNextSecondPlus(50);
+  EXPECT_EQ(Press(repeatShape), kNoPress) << "about 1.1 s later, but a difference of 2 is outside";
+}
+
+TEST_F(RecognitionTest, ClockSetBackCountsAsInsideTheWindow) {
+  StoreCode(7, kPressRepeatForm, PatternOf(shapeA), PatternOf(repeatShape));
+  ASSERT_EQ(Press(shapeA), 7);
+  pc.clock.ShiftCalendar(-3600);
+  EXPECT_EQ(Press(repeatShape), 7);
+}
+
+TEST_F(RecognitionTest, UnmatchedTrainReportsLastCodesPercentageAndClearsLastCode) {
+  StoreCode(7, kPressRepeatForm, PatternOf(shapeA), PatternOf(repeatShape));
+  ASSERT_EQ(Press(shapeA), 7);
+  const std::int64_t recognisedAt = engine.LastRecognitionTime();
+  pc.clock.Advance(1500 * kMs);
+  EXPECT_EQ(Press(shapeB), kNoPress);
+  EXPECT_LT(LastLevel(), 100u);
+  EXPECT_GT(LastLevel(), 0u);
+  EXPECT_EQ(engine.LastCode(), kNoPress);
+  EXPECT_EQ(engine.LastRecognitionTime(), recognisedAt);
+}
+
+}  // namespace
+}  // namespace ovalink
