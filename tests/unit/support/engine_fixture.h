@@ -117,6 +117,11 @@ class LevelRecordingListener : public RCListener {
  public:
   using RCListener::RCListener;
   void ReportLevel(int percent) override { levels.push_back(std::uintptr_t(percent)); }
+  // Gives training prompts somewhere to go, as a start operation of the engine would.
+  void AttachPromptWindow(WindowHandle window, int promptControlId) {
+    window_.store(window);
+    promptControlId_.store(promptControlId);
+  }
   std::vector<std::uintptr_t> levels;
 };
 

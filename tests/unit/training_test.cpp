@@ -1,0 +1,176 @@
+#include <gtest/gtest.h>
+
+#include <deque>
+
+#include "app/reg_key.h"
+#include "engine/rc_engine.h"
+#include "support/engine_fixture.h"
+#include "support/scripted_remote.h"
+
+namespace ovalink {
+namespace {
+
+using test::AddPress;
+using test::AddPressWithRepeats;
+using test::Shape;
+using test::ShapeWithMarkAt;
+using test::SimulatedPc;
+constexpr std::int64_t kMs = SimulatedPc::kMs;
+
+const std::string kHold = "Hold the button till the progress ends";
+const std::string kRelease = "Release for 3 second and press again";
+const std::string kSharpIntro = "Release for 3 second and make several sharp keystrokes";
+const std::string kSharp = "Make several sharp keystrokes till the progress ends";
+
+// A user who follows the prompts: at every "hold" prompt holds the key for the next shape in
+// line, and at every "sharp" prompt taps it several times.
+class PromptFollower {
+ public:
+  explicit PromptFollower(SimulatedPc& pc) : pc_(pc) {
+    pc_.link.onPrompt = [this](const std::string& text) { OnPrompt(text); };
+  }
+  ~PromptFollower() { pc_.link.onPrompt = nullptr; }
+
+  std::deque<Shape> holds;
+  std::deque<Shape> sharps;
+  Shape repeat = {{0, 9000}, {12000, 600}};
+
+ private:
+  void OnPrompt(const std::string& text) {
+    const std::int64_t now = pc_.clock.NowNs();
+    if (text == kHold && !holds.empty()) {
+      AddPress(pc_.input, now, holds.front(), 8);
+      holds.pop_front();
+    } else if (text == kSharp && !sharps.empty()) {
+      // Sharp taps: every frame is the key's own first frame, never a repeat frame.
+      AddPress(pc_.input, now, sharps.front(), 8);
+      sharps.pop_front();
+    }
+  }
+
+  SimulatedPc& pc_;
+};
+
+class TrainingTest : public ::testing::Test {
+ protected:
+  TrainingTest() {
+    engine.SetBase(SimulatedPc::kBase);
+    engine.AttachPromptWindow(0x77, kPromptControlId);
+    engine.loadCodes();
+  }
+
+  bool HasValue(const char* key, const std::string& name) {
+    std::vector<std::string> names;
+    RegKey(RegRoot::CurrentUser, key).EnumValueNames(names);
+    for (const auto& n : names)
+      if (n == name) return true;
+    return false;
+  }
+  bool HasAnyValue(const std::string& name) {
+    return HasValue(kCodes1Key, name) || HasValue(kCodes2Key, name) ||
+           HasValue(kCodeFlagsKey, name);
+  }
+  std::vector<std::string> Prompts() {
+    std::vector<std::string> texts;
+    for (const auto& [id, text] : pc.link.Prompts()) texts.push_back(text);
+    return texts;
+  }
+  int Train(int button) {
+    const int result = engine.trainButton(button);
+    pc.clock.Advance(2000 * kMs);
+    return result;
+  }
+
+  SimulatedPc pc;
+  test::LevelRecordingListener engine{pc.Services()};
+  PromptFollower user{pc};
+  const Shape a = ShapeWithMarkAt(5000);
+  const Shape b = ShapeWithMarkAt(9000);
+  const Shape c = ShapeWithMarkAt(7000);
+  const Shape d = ShapeWithMarkAt(3000);
+};
+
+TEST_F(TrainingTest, AlternatingRemoteStoresBothShapes) {
+  user.holds = {a, b, a, b};
+  EXPECT_EQ(Train(5), TrainedAlternating);
+  EXPECT_TRUE(engine.hasCode(5));
+  EXPECT_TRUE(HasValue(kCodes1Key, "5"));
+  EXPECT_TRUE(HasValue(kCodes2Key, "5"));
+  EXPECT_EQ(RegKey(RegRoot::CurrentUser, kCodeFlagsKey).ReadDword("5", 9), 0u)
+      << "no flag is written; the reload creates it as 0";
+  const std::vector<std::string> expected = {kHold, kRelease, kHold, kRelease,
+                                             kHold, kRelease, kHold};
+  EXPECT_EQ(Prompts(), expected) << "no release prompt after the last pattern";
+  EXPECT_EQ(std::count(engine.levels.begin(), engine.levels.end(), 100u), 4);
+  EXPECT_EQ(engine.levels.back(), 0u);
+}
+
+TEST_F(TrainingTest, RemoteRepeatingOneShapeLearnsSharpPressToo) {
+  user.holds = {user.repeat, user.repeat, user.repeat, user.repeat};
+  user.sharps = {a, a};
+  EXPECT_EQ(Train(7), TrainedPressRepeat);
+  EXPECT_EQ(RegKey(RegRoot::CurrentUser, kCodeFlagsKey).ReadDword("7", 9), 1u);
+  const std::vector<std::string> expected = {kHold, kRelease, kHold, kRelease, kHold,
+                                             kRelease, kHold, kSharpIntro, kSharp, kRelease,
+                                             kSharp};
+  EXPECT_EQ(Prompts(), expected);
+  ASSERT_TRUE(engine.hasCode(7));
+  std::lock_guard<std::mutex> lock(engine.CodeListLock());
+  const SignalCode& code = *engine.findCode(7);
+  EXPECT_EQ(code.codeFlag, 1);
+  EXPECT_FALSE(patternsEqual(code.pattern1, code.pattern2)) << "sharp press, then hold shape";
+}
+
+TEST_F(TrainingTest, SharpPressesLikeTheHoldsStillStoreButReportUnsure) {
+  user.holds = {a, a, a, a};
+  user.sharps = {a, a};
+  EXPECT_EQ(Train(2), TrainedUnsure);
+  EXPECT_TRUE(engine.hasCode(2));
+}
+
+TEST_F(TrainingTest, RetrainingTheSameKeyIsNotADuplicate) {
+  user.holds = {a, b, a, b};
+  ASSERT_EQ(Train(5), TrainedAlternating);
+  user.holds = {a, b, a, b};
+  EXPECT_EQ(Train(5), TrainedAlternating);
+  EXPECT_TRUE(engine.hasCode(5));
+}
+
+TEST_F(TrainingTest, KeyBoundToAnotherButtonIsRefusedAndLeavesButtonUntrained) {
+  user.holds = {a, b, a, b};
+  ASSERT_EQ(Train(5), TrainedAlternating);
+  user.holds = {c, d, c, d};
+  ASSERT_EQ(Train(9), TrainedAlternating);
+  user.holds = {a, b, a, b};
+  EXPECT_EQ(Train(9), DuplicateSignal);
+  EXPECT_FALSE(engine.hasCode(9));
+  EXPECT_FALSE(HasAnyValue("9"));
+  EXPECT_TRUE(engine.hasCode(5));
+}
+
+TEST_F(TrainingTest, PatternsThatDoNotPairUpAreRefusedWithNothingWritten) {
+  user.holds = {a, b, a, c};
+  EXPECT_EQ(Train(4), NotTrained);
+  EXPECT_FALSE(HasAnyValue("4"));
+}
+
+TEST_F(TrainingTest, DifferingSharpPressesAreRefusedAfterOldCodeWasRemoved) {
+  user.holds = {a, b, a, b};
+  ASSERT_EQ(Train(6), TrainedAlternating);
+  user.holds = {user.repeat, user.repeat, user.repeat, user.repeat};
+  user.sharps = {c, d};
+  EXPECT_EQ(Train(6), NotTrained);
+  EXPECT_FALSE(engine.hasCode(6));
+  EXPECT_FALSE(HasAnyValue("6"));
+}
+
+TEST_F(TrainingTest, NoSignalGivesUpAfterFifteenWholeSeconds) {
+  const std::int64_t start = pc.clock.CalendarSeconds();
+  EXPECT_EQ(engine.trainButton(1), NotTrained);
+  EXPECT_GT(pc.clock.CalendarSeconds() - start, 15);
+  EXPECT_LE(pc.clock.CalendarSeconds() - start, 17);
+  for (const auto& text : Prompts()) EXPECT_EQ(text, kHold);
+}
+
+}  // namespace
+}  // namespace ovalink
