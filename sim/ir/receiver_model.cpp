@@ -1,0 +1,277 @@
+#include "sim/ir/receiver_model.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace ovalink::sim {
+
+namespace {
+
+constexpr std::int64_t kNever = std::numeric_limits<std::int64_t>::max();
+// Frames are made this long before they start (plus the jitter), ahead of any query that
+// could see their characters.
+constexpr std::int64_t kLookaheadNs = 1'000'000;
+// Below this many counted entries the list is not worth compacting.
+constexpr std::size_t kCompactAbove = 4096;
+
+std::uint64_t Mix(std::uint64_t a, std::uint64_t b) {
+  SplitMix64 m(a ^ (b * 0x9E3779B97F4A7C15ull));
+  m.Next();
+  return m.Next();
+}
+
+std::int64_t ClampToNs(double ns) {
+  if (!(ns < 9.0e18)) return kNever;
+  if (ns < -9.0e18) return std::numeric_limits<std::int64_t>::min();
+  return std::llround(ns);
+}
+
+}  // namespace
+
+ReceiverModel::ReceiverModel(const ReceiverParams& params)
+    : params_(params),
+      characterNs_(std::max(params.characterUs, 0.001) * 1000.0),
+      jitterNs_(std::max(params.jitterUs, 0.0) * 1000.0),
+      lookaheadNs_(kLookaheadNs + std::int64_t(std::max(params.jitterUs, 0.0) * 1000.0)),
+      ambientRng_(Mix(params.seed, 0xA3B1E47)),
+      nextAmbientNs_(kNever) {
+  if (params_.spuriousPerSecond > 0) {
+    const double gapNs = -std::log(1.0 - ambientRng_.Unit()) / params_.spuriousPerSecond * 1e9;
+    nextAmbientNs_ = ClampToNs(gapNs + characterNs_);
+  }
+}
+
+ReceiverModel::Press* ReceiverModel::Find(PressId id) {
+  for (Press& p : presses_) {
+    if (p.id == id) return &p;
+  }
+  return nullptr;
+}
+
+const ReceiverModel::Press* ReceiverModel::Find(PressId id) const {
+  for (const Press& p : presses_) {
+    if (p.id == id) return &p;
+  }
+  return nullptr;
+}
+
+std::int64_t ReceiverModel::AbsoluteNs(const Press& press, std::uint64_t relativeUs) const {
+  return ClampToNs(double(press.startNs) + double(relativeUs) * press.factor * 1000.0);
+}
+
+std::int64_t ReceiverModel::DueNs(const Press& press) const {
+  if (press.finished) return kNever;
+  const std::int64_t start = AbsoluteNs(press, press.nextStartUs);
+  return start == kNever ? kNever : start - lookaheadNs_;
+}
+
+ReceiverModel::PressId ReceiverModel::Schedule(std::int64_t startNs, PressPlan plan,
+                                               std::int64_t releaseNs) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  Press press;
+  press.id = nextId_++;
+  press.plan = std::move(plan);
+  press.startNs = startNs;
+  // Each press draws from its own stream, so the characters do not depend on the order in
+  // which frames of overlapping presses happen to be made.
+  press.rng = SplitMix64(Mix(params_.seed, press.id));
+  const double drift = std::clamp(params_.driftPercent, 0.0, 50.0);
+  press.factor = 1.0 + press.rng.Between(-drift, drift) / 100.0;
+  if (releaseNs != kNotReleased) SetRelease(press, releaseNs);
+  presses_.push_back(std::move(press));
+  CheckFinished(presses_.back());
+  UpdateRefillDue();
+  return presses_.back().id;
+}
+
+ReceiverModel::PressId ReceiverModel::Schedule(std::int64_t startNs, const Signal& light) {
+  return Schedule(startNs, PlanFixed(light), startNs);
+}
+
+void ReceiverModel::Release(PressId id, std::int64_t atNs) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  Press* press = Find(id);
+  if (!press || press->holdUs != std::numeric_limits<std::uint64_t>::max()) return;
+  SetRelease(*press, atNs);
+  // Frames already made for a release that came later than they did are taken back.
+  for (std::size_t k = 0; k < press->frames.size(); ++k) {
+    if (press->plan.Sends(k, press->frames[k].startUs, press->holdUs)) continue;
+    const std::int64_t cut = press->frames[k].firstEdgeNs;
+    auto from = pending_.begin() + std::ptrdiff_t(cursor_);
+    pending_.erase(std::remove_if(from, pending_.end(),
+                                  [&](const Completion& c) { return c.press == id && c.ns >= cut; }),
+                   pending_.end());
+    press->nextFrame = k;
+    press->nextStartUs = press->frames[k].startUs;
+    press->frames.resize(k);
+    break;
+  }
+  CheckFinished(*press);
+  UpdateRefillDue();
+}
+
+void ReceiverModel::SetRelease(Press& press, std::int64_t releaseNs) {
+  // The remote's own clock decides which frames start while the key is down.
+  const double heldUs = (double(releaseNs) - double(press.startNs)) / (1000.0 * press.factor);
+  press.holdUs = heldUs <= 0 ? 0 : std::uint64_t(std::ceil(heldUs));
+  std::uint64_t endUs = 0;
+  press.plan.ForEachFrame(press.holdUs, [&](std::size_t, std::uint64_t startUs, const Frame& f) {
+    endUs = startUs + f.light.MarkedLengthUs() + f.gapUs;
+  });
+  press.freeAtNs = AbsoluteNs(press, endUs);
+}
+
+std::int64_t ReceiverModel::FreeAtNs(PressId id) const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  const Press* press = Find(id);
+  return press ? press->freeAtNs : kNotReleased;
+}
+
+void ReceiverModel::CheckFinished(Press& press) {
+  if (press.finished) return;
+  bool done = !press.plan.Sends(press.nextFrame, press.nextStartUs, press.holdUs);
+  if (!done && press.nextFrame > 0) {
+    // A frame that takes no time would repeat for ever.
+    const Frame& last = press.plan.FrameAt(press.nextFrame - 1);
+    done = last.light.MarkedLengthUs() + last.gapUs == 0 &&
+           press.nextFrame >= press.plan.minFrames;
+  }
+  if (!done) return;
+  press.finished = true;
+  press.plan = PressPlan{};  // its light is no longer needed
+  press.frames.clear();
+  press.frames.shrink_to_fit();
+}
+
+void ReceiverModel::UpdateRefillDue() {
+  refillDueNs_ = kNever;
+  for (const Press& p : presses_) refillDueNs_ = std::min(refillDueNs_, DueNs(p));
+}
+
+void ReceiverModel::GenerateUntil(std::int64_t horizonNs) {
+  for (Press& press : presses_) {
+    while (!press.finished && DueNs(press) <= horizonNs && DueNs(press) != kNever) {
+      GenerateFrame(press);
+    }
+  }
+  UpdateRefillDue();
+}
+
+void ReceiverModel::GenerateFrame(Press& press) {
+  const Frame& frame = press.plan.FrameAt(press.nextFrame);
+  const auto& durations = frame.light.Durations();
+  const double scale = press.factor * 1000.0;
+
+  // Edges at their nominal places, each displaced on its own.
+  edges_.clear();
+  double nominal = double(press.startNs) + double(press.nextStartUs) * scale;
+  double previous = -1e300;
+  for (std::size_t i = 0; i <= durations.size(); ++i) {
+    double edge = nominal;
+    if (jitterNs_ > 0) edge += press.rng.Between(-jitterNs_, jitterNs_);
+    edge = std::max(edge, previous);
+    edges_.push_back(edge);
+    previous = edge;
+    if (i < durations.size()) nominal += double(durations[i]) * scale;
+  }
+
+  const std::uint32_t carrier = params_.carrierHz ? params_.carrierHz : press.plan.carrierHz;
+  const double periodNs = carrier ? 1e9 / double(carrier) * press.factor : 0.0;
+  fresh_.clear();
+  for (std::size_t i = 0; i + 1 < edges_.size(); i += 2) {
+    Characters(press, edges_[i], edges_[i + 1], periodNs);
+  }
+  Insert(press.id);
+
+  press.frames.push_back({press.nextStartUs, ClampToNs(edges_.front())});
+  press.nextStartUs += frame.light.MarkedLengthUs() + frame.gapUs;
+  ++press.nextFrame;
+  CheckFinished(press);
+}
+
+void ReceiverModel::Characters(Press& press, double markStartNs, double markEndNs,
+                               double periodNs) {
+  const double coverage = std::clamp(params_.markCoverage, 0.0, 1.0);
+  const double trim = (markEndNs - markStartNs) * (1.0 - coverage) / 2.0;
+  const double seenFrom = markStartNs + trim;
+  const double seenTo = markEndNs - trim;
+  if (!(seenTo > seenFrom)) return;
+
+  auto startCharacter = [&](double pulseNs) {
+    press.busyUntilNs = pulseNs + characterNs_;
+    if (press.rng.Chance(params_.dropPercent)) {
+      ++dropped_;
+      return;
+    }
+    fresh_.push_back(ClampToNs(press.busyUntilNs));
+  };
+
+  if (periodNs <= 0) {
+    // Unmodulated light: the receiver sees the one rising edge.
+    if (seenFrom >= press.busyUntilNs) startCharacter(seenFrom);
+    return;
+  }
+  // The carrier runs from the mark's start; the first pulse on an idle line starts a
+  // character, and pulses while it is under way go unseen.
+  while (true) {
+    const double from = std::max(seenFrom, press.busyUntilNs);
+    const double cycles = std::ceil((from - markStartNs) / periodNs);
+    const double pulse = markStartNs + cycles * periodNs;
+    if (!(pulse < seenTo)) break;
+    startCharacter(pulse);
+  }
+}
+
+void ReceiverModel::Insert(PressId id) {
+  if (fresh_.empty()) return;
+  Compact();
+  const std::size_t oldSize = pending_.size();
+  for (std::int64_t ns : fresh_) {
+    if (ns > lastQueryNs_) pending_.push_back({ns, id});
+  }
+  if (oldSize > cursor_ && pending_.size() > oldSize &&
+      pending_[oldSize].ns < pending_[oldSize - 1].ns) {
+    std::inplace_merge(pending_.begin() + std::ptrdiff_t(cursor_),
+                       pending_.begin() + std::ptrdiff_t(oldSize), pending_.end(),
+                       [](const Completion& a, const Completion& b) { return a.ns < b.ns; });
+  }
+}
+
+void ReceiverModel::Compact() {
+  if (cursor_ < kCompactAbove || cursor_ * 2 < pending_.size()) return;
+  pending_.erase(pending_.begin(), pending_.begin() + std::ptrdiff_t(cursor_));
+  countedBefore_ += cursor_;
+  cursor_ = 0;
+}
+
+std::uint64_t ReceiverModel::CompletedBy(std::int64_t nowNs) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (nowNs < lastQueryNs_) nowNs = lastQueryNs_;
+  if (nowNs >= refillDueNs_) GenerateUntil(nowNs);
+  lastQueryNs_ = nowNs;
+  while (cursor_ < pending_.size() && pending_[cursor_].ns <= nowNs) ++cursor_;
+  while (nextAmbientNs_ <= nowNs) {
+    ++ambientCount_;
+    const double gapNs = -std::log(1.0 - ambientRng_.Unit()) / params_.spuriousPerSecond * 1e9;
+    // A new pulse cannot start a character before the previous one has completed.
+    nextAmbientNs_ = ClampToNs(double(nextAmbientNs_) + std::max(gapNs, characterNs_));
+  }
+  return countedBefore_ + cursor_ + ambientCount_;
+}
+
+std::vector<std::int64_t> ReceiverModel::Completions(std::int64_t untilNs) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (untilNs >= refillDueNs_) GenerateUntil(untilNs);
+  std::vector<std::int64_t> out;
+  for (std::size_t i = cursor_; i < pending_.size() && pending_[i].ns <= untilNs; ++i) {
+    out.push_back(pending_[i].ns);
+  }
+  return out;
+}
+
+std::uint64_t ReceiverModel::DroppedCharacters() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return dropped_;
+}
+
+}  // namespace ovalink::sim

@@ -1,0 +1,52 @@
+#include "sim/ir/simulated_user.h"
+
+#include <algorithm>
+#include <cmath>
+#include <stdexcept>
+#include <string>
+
+namespace ovalink::sim {
+
+std::size_t SimulatedUser::KeyIndex(std::string_view keyName) const {
+  const int index = GetRemote().KeyIndex(keyName);
+  if (index < 0) {
+    throw std::invalid_argument("remote " + GetRemote().name + " has no key " +
+                                std::string(keyName));
+  }
+  return std::size_t(index);
+}
+
+std::int64_t SimulatedUser::FreeAtNs() const {
+  return last_ ? receiver_.FreeAtNs(*last_) : 0;
+}
+
+std::int64_t SimulatedUser::Begin(std::size_t keyIndex, std::int64_t atNs,
+                                  std::int64_t releaseNs) {
+  if (keyIndex >= GetRemote().keys.size()) throw std::invalid_argument("no such key index");
+  Release(atNs);
+  const std::int64_t startNs = std::max(atNs, FreeAtNs());
+  last_ = receiver_.Schedule(startNs, transmitter_.Press(keyIndex), releaseNs);
+  return startNs;
+}
+
+std::int64_t SimulatedUser::Hold(std::size_t keyIndex, std::int64_t atNs, double holdMs) {
+  const double holdNs = std::max(holdMs, 0.0) * 1e6;
+  const std::int64_t releaseNs =
+      holdNs < 9e18 - double(atNs) ? atNs + std::int64_t(std::llround(holdNs))
+                                   : ReceiverModel::kNotReleased - 1;
+  return Begin(keyIndex, atNs, releaseNs);
+}
+
+std::int64_t SimulatedUser::Press(std::size_t keyIndex, std::int64_t atNs) {
+  const std::int64_t startNs = Begin(keyIndex, atNs, ReceiverModel::kNotReleased);
+  holding_ = true;
+  return startNs;
+}
+
+void SimulatedUser::Release(std::int64_t atNs) {
+  if (!holding_ || !last_) return;
+  receiver_.Release(*last_, atNs);
+  holding_ = false;
+}
+
+}  // namespace ovalink::sim
