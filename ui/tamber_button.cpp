@@ -1,0 +1,101 @@
+#include "ui/tamber_button.h"
+
+#include "resources/resource.h"
+
+namespace ovalink {
+
+namespace {
+constexpr int kTextGap = 5;  // pixels between the picture and the text
+
+HBITMAP LoadPicture(int id) {
+  return ::LoadBitmapA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id));
+}
+}  // namespace
+
+CTamberButton::CTamberButton(int skin) {
+  const bool bar = skin == 1;
+  m_bitmaps[0].reset(LoadPicture(bar ? IDB_LAMP_BAR_ON : IDB_LAMP_ROUND_ON));
+  m_bitmaps[1].reset(LoadPicture(bar ? IDB_LAMP_BAR_OFF : IDB_LAMP_ROUND_OFF));
+  m_bitmaps[2].reset(LoadPicture(bar ? IDB_LAMP_BAR_PUSHED : IDB_LAMP_ROUND_PUSHED));
+}
+
+const MessageMap* CTamberButton::ClassMessageMap() {
+  static const MessageEntry entries[] = {
+      OnMessage<&CTamberButton::OnPaint>(WM_PAINT),
+      OnMessage<&CTamberButton::OnStateChange>(BM_SETCHECK),
+      OnMessage<&CTamberButton::OnStateChange>(BM_SETSTATE),
+      OnMessage<&CTamberButton::OnStateChange>(WM_ENABLE),
+      OnMessage<&CTamberButton::OnStateChange>(WM_UPDATEUISTATE),
+      OnMessage<&CTamberButton::OnFocusChange>(WM_SETFOCUS),
+      OnMessage<&CTamberButton::OnFocusChange>(WM_KILLFOCUS),
+  };
+  static const MessageMap map = MessageMapOf(CButton::ClassMessageMap(), entries);
+  return &map;
+}
+
+SIZE CTamberButton::PictureSize() const {
+  BITMAP picture{};
+  if (!m_bitmaps[0] || ::GetObjectA(m_bitmaps[0].get(), sizeof picture, &picture) == 0) {
+    return SIZE{0, 0};
+  }
+  return SIZE{picture.bmWidth, picture.bmHeight};
+}
+
+CTamberButton::TextLayout CTamberButton::LayoutText(HDC dc) const {
+  TextLayout layout{GetWindowText(), RECT{}};
+  SIZE extent{0, 0};
+  ::GetTextExtentPoint32A(dc, layout.text.c_str(), int(layout.text.size()), &extent);
+  const SIZE picture = PictureSize();
+  layout.rect.left = picture.cx + kTextGap;
+  layout.rect.top = (picture.cy - extent.cy) / 2;  // negative for text taller than the lamp
+  layout.rect.right = layout.rect.left + extent.cx;
+  layout.rect.bottom = layout.rect.top + extent.cy;
+  return layout;
+}
+
+LRESULT CTamberButton::OnPaint(WPARAM, LPARAM) {
+  PaintDC dc(m_hWnd);
+  const SIZE size = PictureSize();
+  const UINT state = GetState();
+  int picture = 1;
+  if ((state & BST_PUSHED) != 0 || !IsWindowEnabled()) {
+    picture = 2;
+  } else if ((state & (BST_CHECKED | BST_INDETERMINATE)) != 0) {
+    picture = 0;
+  }
+  {
+    MemoryDC memory(::CreateCompatibleDC(dc.get()));
+    SelectScope selected(memory.get(), m_bitmaps[picture].get());
+    ::BitBlt(dc.get(), 0, 0, size.cx, size.cy, memory.get(), 0, 0, SRCCOPY);
+  }
+  SelectScope font(dc.get(), GetFont());
+  const TextLayout layout = LayoutText(dc.get());
+  ::SetBkMode(dc.get(), TRANSPARENT);
+  ::TextOutA(dc.get(), layout.rect.left, layout.rect.top, layout.text.c_str(),
+             int(layout.text.size()));
+  return 0;
+}
+
+LRESULT CTamberButton::OnStateChange(UINT message, WPARAM wParam, LPARAM lParam) {
+  // The button's own handling repaints in the platform's look at once; with redrawing off
+  // it cannot, and ours follows immediately, so no platform check mark ever flashes.
+  SetRedraw(false);
+  const LRESULT result = Default(message, wParam, lParam);
+  SetRedraw(true);
+  Invalidate(true);
+  UpdateWindow();
+  return message == BM_SETCHECK || message == BM_SETSTATE ? 0 : result;
+}
+
+LRESULT CTamberButton::OnFocusChange(WPARAM, LPARAM) {
+  // The focus rectangle is an XOR pattern: gain draws it, loss draws it again to remove it.
+  // Painting never draws one, so the two always pair up.
+  WindowDC dc(m_hWnd);
+  SelectScope font(dc.get(), GetFont());
+  RECT rect = LayoutText(dc.get()).rect;
+  ::InflateRect(&rect, 1, 1);
+  ::DrawFocusRect(dc.get(), &rect);
+  return 0;
+}
+
+}  // namespace ovalink
