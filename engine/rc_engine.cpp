@@ -41,8 +41,11 @@ int RCEngine::StartListening(WindowHandle window, std::uint32_t codeMessage,
   levelMessage_.store(levelMessage);
   std::lock_guard<std::mutex> lock(stateLock_);
   stopRequested_.store(false);
-  if (!worker_.joinable() && mode_.load() == Stopped) StartWorkerLocked();
+  // The mode is set before the worker starts: a worker that looked first would find
+  // Stopped and end at once.
+  const bool startWorker = !worker_.joinable() && mode_.load() == Stopped;
   mode_.store(Listening);
+  if (startWorker) StartWorkerLocked();
   return 0;
 }
 
@@ -55,8 +58,11 @@ int RCEngine::StartTraining(int button, WindowHandle window, std::uint32_t level
   button_.store(button);
   std::lock_guard<std::mutex> lock(stateLock_);
   stopRequested_.store(false);
-  if (!worker_.joinable() && mode_.load() == Stopped) StartWorkerLocked();
+  // The mode is set before the worker starts: a worker that looked first would find
+  // Stopped and end at once.
+  const bool startWorker = !worker_.joinable() && mode_.load() == Stopped;
   mode_.store(Training);
+  if (startWorker) StartWorkerLocked();
   return 0;
 }
 

@@ -216,10 +216,10 @@ TEST(EngineFaultTest, WorkerReopensAfterPortFaultAndListensOn) {
   engine.SetBase(SimulatedPc::kBase);
   const int grantsBefore = pc.driver.Grants();
   pc.bus.FailNextAccesses(1);
-  engine.StartListening(kWindow, WM_RC_CODE, WM_RC_LEVEL);
   // A press after the fault: the listening worker captures it and reports a level.
   pc.input.AddBurst(200 * SimulatedPc::kMs, 12, 100 * SimulatedPc::kUs);
   pc.input.AddBurst(220 * SimulatedPc::kMs, 20, 100 * SimulatedPc::kUs);
+  engine.StartListening(kWindow, WM_RC_CODE, WM_RC_LEVEL);
   ASSERT_TRUE(pc.link.WaitFor([](auto& p) { return p.message == WM_RC_LEVEL; }));
   engine.Stop();
   EXPECT_EQ(engine.WorkerFaults(), 1);

@@ -1,0 +1,59 @@
+#!/usr/bin/env bash
+# One entry point for people and CI:
+#   ./build.sh demo [quor-sim demo options]   build the lab and run its demo
+#   ./build.sh test                           build every preset and run every test
+# Installs the Debian packages it needs when they are missing (as root, or through sudo).
+set -euo pipefail
+cd "$(dirname "$0")"
+
+jobs=${OVALINK_JOBS:-$(nproc 2>/dev/null || echo 2)}
+
+need_packages() {
+  local missing=()
+  for pkg in "$@"; do
+    dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "install ok installed" || missing+=("$pkg")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "Installing: ${missing[*]}" >&2
+  local sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo="sudo"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+}
+
+native_packages=(cmake ninja-build g++ make googletest libgtest-dev libgmock-dev libbenchmark-dev)
+windows_packages=(g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine wine64 xvfb xauth x11-apps imagemagick)
+
+configure_and_build() {
+  local preset=$1
+  cmake --preset "$preset" >/dev/null
+  cmake --build --preset "$preset" -j "$jobs"
+}
+
+case "${1:-}" in
+  demo)
+    shift
+    need_packages "${native_packages[@]}"
+    configure_and_build native >/dev/null
+    exec ./build/native/tools/quor-sim demo "$@"
+    ;;
+  test)
+    need_packages "${native_packages[@]}" "${windows_packages[@]}"
+    echo "== native: build and unit tests"
+    configure_and_build native
+    ctest --preset native
+    echo "== tsan: engine tests under ThreadSanitizer"
+    configure_and_build tsan
+    ctest --preset tsan
+    echo "== win64: build, and tests under Wine"
+    configure_and_build win64
+    scripts/with-wine.sh build/win64/wineprefix ctest --preset win64
+    echo "== win32: the 32-bit product, compile only"
+    configure_and_build win32
+    echo "== all tests passed"
+    ;;
+  *)
+    echo "usage: $0 demo|test" >&2
+    exit 2
+    ;;
+esac
