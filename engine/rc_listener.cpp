@@ -9,6 +9,16 @@ namespace {
 // A train ends after its 1001st time, so this is all the vector ever holds.
 constexpr std::size_t kMaxTrainTimes = 1001;
 constexpr std::uint32_t kStopCheckSliceMs = 30;
+
+// A hand-edited value outside what capture and training can work with (0 trains per pattern,
+// a threshold of 0, a negative minimum) would store codes that match anything. The stored
+// value is left as the user wrote it; the engine works with the nearest sensible one.
+int ClampSetting(std::uint32_t stored, int lowest, int highest) {
+  const std::int64_t value = static_cast<std::int32_t>(stored);
+  if (value < lowest) return lowest;
+  if (value > highest) return highest;
+  return static_cast<int>(value);
+}
 }  // namespace
 
 RCListener::RCListener(const EngineServices& services)
@@ -18,9 +28,10 @@ RCListener::RCListener(const EngineServices& services)
     return;
   }
   RegKey settings(RegRoot::CurrentUser, kSettingsKey);
-  minReads_ = static_cast<int>(settings.ReadDword("MinReads", 10));
-  codeCount_ = static_cast<int>(settings.ReadDword("CodeCount", 5));
-  limit_ = static_cast<int>(settings.ReadDword("Limit", 2));
+  minReads_ = ClampSetting(settings.ReadDword("MinReads", 10), 1, kMaxTrainTimes - 1);
+  // Histogram counters are 8 bits: more trains than 255 per pattern would wrap them.
+  codeCount_ = ClampSetting(settings.ReadDword("CodeCount", 5), 1, 255);
+  limit_ = ClampSetting(settings.ReadDword("Limit", 2), 1, 255);
   lastRecognitionTime_ = clock_.CalendarSeconds();
   trainTimes_.reserve(kMaxTrainTimes);
 }

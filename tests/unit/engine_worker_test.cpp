@@ -113,6 +113,22 @@ TEST(EngineConstructionTest, ReadsTuningValuesAndWritesMissingOnesBack) {
   EXPECT_EQ(engine.LastRecognitionTime(), pc.clock.CalendarSeconds());
 }
 
+TEST(EngineConstructionTest, HandEditedTuningValuesAreKeptWithinWorkableRanges) {
+  SimulatedPc pc;
+  {
+    RegKey settings(RegRoot::CurrentUser, kSettingsKey);
+    settings.WriteDword("MinReads", 0xFFFFFFFF);
+    settings.WriteDword("CodeCount", 0);
+    settings.WriteDword("Limit", 100000);
+  }
+  RCEngine engine(pc.Services());
+  EXPECT_EQ(engine.MinReads(), 1);
+  EXPECT_EQ(engine.CodeCount(), 1);
+  EXPECT_EQ(engine.Limit(), 255);
+  EXPECT_EQ(RegKey(RegRoot::CurrentUser, kSettingsKey).ReadDword("CodeCount", 5), 0u)
+      << "the user's value stays as written";
+}
+
 TEST(EngineConstructionTest, MissingDriverStopsConstructionBeforeSettingsAreRead) {
   SimulatedPc pc;
   pc.driver.SetInstalled(false);
