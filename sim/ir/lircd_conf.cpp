@@ -419,13 +419,11 @@ class ConfParser {
       FailAt(LineOr(seen_.postDataLine),
              "post_data is wider than post_data_bits " + std::to_string(r.postDataBits));
     }
-    const bool biphase = r.IsBiphase();
-    auto usable = [&](const PulseSpace& p) {
-      return biphase ? p.pulse > 0 && p.space > 0 : p.pulse > 0 || p.space > 0;
-    };
+    // A bit without pulse or space would merge with its neighbours into one long mark or
+    // silence.
+    auto usable = [](const PulseSpace& p) { return p.pulse > 0 && p.space > 0; };
     if (!r.keys.empty() && (!usable(r.one) || !usable(r.zero))) {
-      FailAt(r.keys.front().line, std::string("'one' and 'zero' must be given") +
-                                      (biphase ? " with non-zero pulse and space" : ""));
+      FailAt(r.keys.front().line, "'one' and 'zero' must be given with a pulse and a space");
     }
     for (const RemoteKey& key : r.keys) {
       for (std::uint64_t code : key.codes) {

@@ -78,9 +78,10 @@ struct Remote {
   int KeyIndex(std::string_view keyName) const;
 };
 
-// Longest pulse or space a definition may ask for, and the longest gap.
+// Longest pulse or space a definition may ask for, and the longest gap. With these, all
+// that a remote sends fits mode2's 24-bit durations.
 constexpr std::uint32_t kMaxTimingUs = 1'000'000;
-constexpr std::uint32_t kMaxGapUs = 10'000'000;
+constexpr std::uint32_t kMaxGapUs = 2'000'000;
 
 // Every remote in `text`; `file` names it in messages. Throws ParseError ("file:line: ...")
 // for anything malformed or beyond what can be sent.

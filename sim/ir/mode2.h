@@ -10,8 +10,8 @@
 
 namespace ovalink::sim {
 
-// Longest pulse and longest space or timeout accepted (LIRC's 24-bit duration field).
-constexpr std::uint32_t kMaxMode2PulseUs = 1'000'000;
+// Longest pulse and longest space or timeout accepted: LIRC's 24-bit duration field.
+constexpr std::uint32_t kMaxMode2PulseUs = 0xFFFFFF;
 constexpr std::uint32_t kMaxMode2SpaceUs = 0xFFFFFF;
 
 // Leading spaces are dropped, a `timeout` adds to the space before it; otherwise pulses and

@@ -23,7 +23,8 @@ void RunSignal(const std::vector<std::string>& args, std::ostream& out) {
   const auto holdUs = std::uint64_t(options.Number("hold", 0, 0, 600'000) * 1000.0);
   const auto presses = options.Integer("presses", 1, 1, 10'000);
   // From releasing the key to pressing it again; the remote's own gap comes first.
-  const auto pauseUs = std::uint64_t(options.Number("pause", 300, 0, 600'000) * 1000.0);
+  // At most 10 s, so that every silence fits one mode2 space line.
+  const auto pauseUs = std::uint64_t(options.Number("pause", 300, 0, 10'000) * 1000.0);
 
   sim::Transmitter transmitter(remote);
   sim::Signal all(remote.frequency);
@@ -32,10 +33,7 @@ void RunSignal(const std::vector<std::string>& args, std::ostream& out) {
   for (std::int64_t i = 0; i < presses; ++i) {
     std::uint32_t gapUs = 0;
     const sim::Signal light = transmitter.Press(std::size_t(keyIndex)).Expand(holdUs, &gapUs);
-    if (i > 0) {
-      // The separating silence can exceed one space line's 32 bits only in theory.
-      all.AddSpace(std::uint32_t(std::min<std::uint64_t>(startUs - lastMarkEndUs, 0xFFFFFFFFu)));
-    }
+    if (i > 0) all.AddSpace(std::uint32_t(startUs - lastMarkEndUs));
     all.Append(light);
     lastMarkEndUs = startUs + light.MarkedLengthUs();
     startUs = std::max(startUs + holdUs + pauseUs, lastMarkEndUs + gapUs);

@@ -10,6 +10,14 @@
 
 namespace {
 
+// The contract is one line per error, whatever a file or argument contained.
+std::string OneLine(std::string message) {
+  for (char& c : message) {
+    if (c == '\n' || c == '\r') c = ' ';
+  }
+  return message;
+}
+
 void Usage(std::ostream& out) {
   out << "usage:\n";
   for (const auto& command : ovalink::quorsim::Commands()) {
@@ -38,12 +46,13 @@ int main(int argc, char** argv) {
       std::cout.flush();
       return std::cout ? kExitOk : kExitError;
     } catch (const CommandError& e) {
-      std::cerr << "quor-sim: " << e.what() << "\n";
+      std::cerr << "quor-sim: " << OneLine(e.what()) << "\n";
     } catch (const std::exception& e) {
-      std::cerr << "quor-sim: " << command.name << ": " << e.what() << "\n";
+      std::cerr << "quor-sim: " << command.name << ": " << OneLine(e.what()) << "\n";
     }
     return kExitError;
   }
-  std::cerr << "quor-sim: unknown sub-command '" << args[0] << "'; try 'quor-sim help'\n";
+  std::cerr << "quor-sim: " << OneLine("unknown sub-command '" + args[0] + "'")
+            << "; try 'quor-sim help'\n";
   return kExitError;
 }

@@ -169,6 +169,8 @@ TEST(LircdConf, MalformedInputIsRefusedWithFileAndLine) {
       {"no name", Replace(v, "  name  x\n", ""), 10, "has no name"},
       {"no bits", Replace(v, "  bits  8\n", ""), 1, "'bits' is missing"},
       {"no one/zero", Replace(v, "  one 560 1690\n", ""), 8, "'one' and 'zero'"},
+      {"bit without pulse", Replace(v, "zero 560 560", "zero 0 560"), 9, "with a pulse"},
+      {"bit without space", Replace(v, "one 560 1690", "one 1120 0"), 9, "and a space"},
       {"toggle_bit beyond", Replace(v, "  bits  8", "  bits 8\n  toggle_bit 9"), 4,
        "toggle_bit 9 is beyond"},
       {"eps out of range", Replace(v, "  bits  8", "  bits 8\n  eps 101"), 4, "outside 0..100"},

@@ -60,7 +60,7 @@ TEST(Mode2, MalformedInputIsRefusedWithFileAndLine) {
       {"pulse 0\n", 1, "zero pulse"},
       {"pulse -5\n", 1, "negative pulse"},
       {"pulse 100\nspace 99999999\n", 2, "beyond the limit"},
-      {"pulse 2000000\n", 1, "beyond the limit"},
+      {"pulse 20000000\n", 1, "beyond the limit"},
       {"pulse\n", 1, "needs one value"},
       {"pulse 10 20\n", 1, "needs one value"},
       {"pulse 1x0\n", 1, "bad number '1x0'"},

@@ -109,6 +109,7 @@ TEST(QuorSimCli, ErrorsAreOneLineOnStderrWithStatusTwo) {
       {"signal --remote builtin:nec --key KEY_OK --hold 1e3", "--hold wants a number"},
       {"signal --remote builtin:nec --key KEY_OK --presses 0", "--presses wants a whole number"},
       {"signal --remote builtin:nec --key KEY_OK --presses", "--presses needs a value"},
+      {"signal --remote builtin:nec --key 'KEY\nOK'", "has no key KEY OK"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.args);
