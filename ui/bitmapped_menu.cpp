@@ -20,8 +20,17 @@ static_assert(offsetof(NONCLIENTMETRICSA, lfMessageFont) + sizeof(LOGFONTA) == k
 
 CBitmappedMenu::CBitmappedMenu(UINT bitmapId, const MenuItem* items, int count)
     : m_items(items), m_count(items != nullptr ? count : 0) {
-  m_images.reset(::ImageList_LoadImageA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(bitmapId),
-                                        kPictureSize, 1, kTransparent, IMAGE_BITMAP, 0));
+  // A true-colour list keeps the strip's own sixteen colours; one loaded at the strip's
+  // depth would map them to the system's standard sixteen.
+  Bitmap strip(static_cast<HBITMAP>(::LoadImageA(::GetModuleHandleA(nullptr),
+                                                 MAKEINTRESOURCEA(bitmapId), IMAGE_BITMAP, 0, 0,
+                                                 LR_CREATEDIBSECTION)));
+  BITMAP info{};
+  if (strip && ::GetObjectA(strip.get(), sizeof info, &info) != 0) {
+    m_images.reset(::ImageList_Create(kPictureSize, kPictureSize, ILC_COLOR24 | ILC_MASK,
+                                      info.bmWidth / kPictureSize, 1));
+    ::ImageList_AddMasked(m_images.get(), strip.get(), kTransparent);
+  }
   CreatePopupMenu();
   for (int b = 0; b < m_count; ++b) {
     const MenuItem& item = m_items[b];
