@@ -124,7 +124,7 @@ TEST(SubclassTest, RoutesUntilEitherSideEndsAndContainsExceptions) {
 // The settings template bound the way a settings dialog binds it.
 class BoundSettings : public C_Dialog {
  public:
-  BoundSettings() : C_Dialog(IDD_SETTINGS, nullptr) {}
+  BoundSettings() : C_Dialog("#130", nullptr) {}  // by name: the template data follows it
   int enable = 1;
   int autorun = 0;
   CWnd portList;

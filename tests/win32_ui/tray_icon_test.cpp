@@ -278,6 +278,25 @@ TEST(BitmappedMenuTest, DrawsPictureAndTextWhereTheyBelongAndMeasuresAtLeastSixt
 
 }
 
+TEST(BitmappedMenuTest, EntriesStaySixteenHighUnderALowerMenuBar) {
+  // Lowered for this process only (no SPIF flags), and put back.
+  NONCLIENTMETRICSA metrics{};
+  metrics.cbSize = 340;
+  ASSERT_TRUE(::SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, 340, &metrics, 0));
+  const NONCLIENTMETRICSA saved = metrics;
+  metrics.iMenuHeight = 9;
+  ::SystemParametersInfoA(SPI_SETNONCLIENTMETRICS, 340, &metrics, 0);
+  const int bar = ::GetSystemMetrics(SM_CYMENU);
+  CBitmappedMenu menu(IDB_MENU_IMAGES, g_trayMenuItems, kTrayMenuItemCount);
+  MEASUREITEMSTRUCT measure{};
+  measure.CtlType = ODT_MENU;
+  measure.itemData = 0;
+  menu.MeasureItem(&measure);
+  ::SystemParametersInfoA(SPI_SETNONCLIENTMETRICS, 340, const_cast<NONCLIENTMETRICSA*>(&saved), 0);
+  if (bar >= 16) GTEST_SKIP() << "the menu bar could not be lowered";
+  EXPECT_EQ(measure.itemHeight, 16u);
+}
+
 class TrayIconTest : public ::testing::Test {
  protected:
   TrayIconTest() {
