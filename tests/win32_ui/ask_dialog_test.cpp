@@ -5,7 +5,7 @@
 
 #include <optional>
 
-#include "app/reg_key.h"
+#include "platform/win32/win32_registry_store.h"
 #include "resources/resource.h"
 #include "ui/about.h"
 #include "ui/ask_dialog.h"
@@ -29,24 +29,51 @@ const Use kTraining{IDS_TRAINING_CAPTION, IDS_TRAINING_TEXT, "TrainingInfo",
 const Use kHowTo{IDS_HOWTO_CAPTION, IDS_HOWTO_TEXT, "HowToInfo", "The Brief Instructions"};
 const Use kSendError{IDS_SENDERR_CAPTION, IDS_SENDERR_TEXT, "SendErrInfo", "Send Command Error"};
 
+const char* const kFlagNames[] = {"NoAskTrainingInfo", "NoAskHowToInfo", "NoAskSendErrInfo"};
+
+// The real registry of the Wine prefix, read and written here with advapi32 directly, as
+// a user editing it by hand would; each test starts without the three flags.
 class AskDialogTest : public ::testing::Test {
  protected:
-  // The flag as stored, or nothing when there is no DWORD of that name.
-  std::optional<std::uint32_t> Flag(const char* name) {
-    RegType type = RegType::None;
-    std::uint8_t data[4] = {};
-    std::uint32_t size = sizeof data;
-    RegHandle handle = 0;
-    registry.store().CreateKey(RegRoot::CurrentUser, kSettingsKey, &handle);
-    const RegStatus status =
-        registry.store().QueryValue(handle, std::string("NoAsk") + name, &type, data, &size);
-    registry.store().CloseKey(handle);
-    if (status != kRegOk || type != RegType::Dword) return std::nullopt;
-    return std::uint32_t(data[0] | data[1] << 8 | data[2] << 16 | data[3] << 24);
+  AskDialogTest() {
+    InstallRegistry(&registry);
+    ClearFlags();
   }
-  void SetFlag(const char* name, std::uint32_t value) {
-    RegKey(registry.store(), RegRoot::CurrentUser, kSettingsKey)
-        .WriteDword(std::string("NoAsk") + name, value);
+  ~AskDialogTest() override {
+    ClearFlags();
+    InstallRegistry(nullptr);
+  }
+  static void ClearFlags() {
+    HKEY key = nullptr;
+    if (::RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS) {
+      return;
+    }
+    for (const char* name : kFlagNames) ::RegDeleteValueA(key, name);
+    ::RegCloseKey(key);
+  }
+
+  // The flag as stored, or nothing when there is no DWORD of that name.
+  static std::optional<DWORD> Flag(const char* name) {
+    DWORD type = 0, value = 0, size = sizeof value;
+    const std::string full = std::string("NoAsk") + name;
+    if (::RegGetValueA(HKEY_CURRENT_USER, kSettingsKey, full.c_str(), RRF_RT_ANY, &type, &value,
+                       &size) != ERROR_SUCCESS ||
+        type != REG_DWORD) {
+      return std::nullopt;
+    }
+    return value;
+  }
+  static void SetValue(const char* name, DWORD type, const void* data, DWORD size) {
+    HKEY key = nullptr;
+    ASSERT_EQ(::RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_SET_VALUE,
+                                nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    const std::string full = std::string("NoAsk") + name;
+    ::RegSetValueExA(key, full.c_str(), 0, type, static_cast<const BYTE*>(data), size);
+    ::RegCloseKey(key);
+  }
+  static void SetFlag(const char* name, DWORD value) {
+    SetValue(name, REG_DWORD, &value, sizeof value);
   }
 
   struct Run {
@@ -64,7 +91,7 @@ class AskDialogTest : public ::testing::Test {
     return Run{result, driver.Shown()};
   }
 
-  test::ScopedRegistry registry;
+  Win32RegistryStore registry;
 };
 
 TEST_F(AskDialogTest, FirstUseStoresZeroAndShowsCaptionAndText) {
@@ -153,13 +180,15 @@ TEST_F(AskDialogTest, TheThreeFlagsAreIndependent) {
   EXPECT_EQ(Flag("SendErrInfo"), 0u);
 }
 
-TEST_F(AskDialogTest, UnreadableFlagShowsAndUnopenableKeyNeverStores) {
-  // A flag of another type counts as missing and is overwritten with 0.
-  RegKey(registry.store(), RegRoot::CurrentUser, kSettingsKey).WriteString("NoAskHowToInfo", "1");
+TEST_F(AskDialogTest, FlagOfAnotherTypeShowsAndIsOverwrittenWithZero) {
+  SetValue("HowToInfo", REG_SZ, "1", 2);
   EXPECT_TRUE(RunDialog(kHowTo, {[](HWND dlg) { Click(dlg, IDCANCEL); }}).shown);
   EXPECT_EQ(Flag("HowToInfo"), 0u);
+}
 
-  registry.store().SetRefuseOpen(true);
+TEST_F(AskDialogTest, UnopenableKeyAlwaysShowsAndNeverStores) {
+  test::ScopedRegistry refusing;  // over the real one for this test
+  refusing.store().SetRefuseOpen(true);
   CAskDialog probe(kTraining.caption, kTraining.text, kTraining.name, nullptr);
   EXPECT_EQ(probe.IsSuppressed(), 0);
   const Run run = RunDialog(kTraining, {[](HWND dlg) {
@@ -167,8 +196,14 @@ TEST_F(AskDialogTest, UnreadableFlagShowsAndUnopenableKeyNeverStores) {
     Click(dlg, IDOK);
   }});
   EXPECT_TRUE(run.shown);
-  registry.store().SetRefuseOpen(false);
-  EXPECT_FALSE(Flag("TrainingInfo"));
+  refusing.store().SetRefuseOpen(false);
+  RegHandle handle = 0;
+  refusing.store().CreateKey(RegRoot::CurrentUser, kSettingsKey, &handle);
+  std::uint32_t size = 0;
+  RegType type = RegType::None;
+  EXPECT_EQ(refusing.store().QueryValue(handle, "NoAskTrainingInfo", &type, nullptr, &size),
+            kRegNotFound);
+  refusing.store().CloseKey(handle);
 }
 
 TEST(AboutTest, ShowsPictureNameAndNoticeAndClosesWithOkOrEsc) {
