@@ -199,31 +199,6 @@ TEST_F(RegFileStoreTest, FailedSaveKeepsTheOldFileAndRecoversLater) {
   EXPECT_EQ(back, code);
 }
 
-TEST_F(RegFileStoreTest, WineExportLoadsAndIsRewrittenAsRegedit4) {
-  const std::string wine = ReadFile(OVALINK_SOURCE_DIR "/tests/data/wine_regedit_export.reg");
-  WriteFile(path_, wine);
-  RegistryNode expected;
-  ASSERT_TRUE(ParseRegText(wine, expected, nullptr));
-  {
-    ::testing::internal::CaptureStderr();
-    RegFileStore store(path_);
-    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
-    RegKey key(store, RegRoot::CurrentUser, kSettings);
-    EXPECT_EQ(key.ReadDword("Port", 0), 0x2F8u);
-    std::vector<std::uint8_t> code(1000);
-    EXPECT_EQ(RegKey(store, RegRoot::CurrentUser, kSettings + std::string("\\Codes1"))
-                  .ReadBinary("0", code.data(), 1000), 0);
-    key.WriteDword("Limit", 2);
-  }
-  const std::string rewritten = ReadFile(path_);
-  EXPECT_EQ(rewritten.rfind("REGEDIT4\r\n", 0), 0u);
-  RegistryNode back;
-  ASSERT_TRUE(ParseRegText(rewritten, back, nullptr));
-  expected.Descend("HKEY_CURRENT_USER").Descend(kSettings).values.push_back(
-      RegValue{"Limit", RegType::Dword, {2, 0, 0, 0}});
-  EXPECT_EQ(WriteRegText(back), WriteRegText(expected));
-}
-
 TEST_F(RegFileStoreTest, DefaultPathFollowsOverrideThenXdgThenHome) {
   {
     ScopedEnv over("OVALINK_REGISTRY", (dir_ + "/custom/my.reg").c_str());
