@@ -10,13 +10,13 @@ WindowHandle FindTargetWindow(TargetSystem& system) {
 }
 
 InputAttachment::InputAttachment(TargetSystem& system, WindowHandle window)
-    : system_(system), window_(window) {
-  system_.AttachInput(system_.CurrentThreadId(), system_.WindowThreadId(window_), true);
+    : system_(system),
+      self_(system.CurrentThreadId()),
+      target_(system.WindowThreadId(window)) {
+  system_.AttachInput(self_, target_, true);
 }
 
-InputAttachment::~InputAttachment() {
-  system_.AttachInput(system_.CurrentThreadId(), system_.WindowThreadId(window_), false);
-}
+InputAttachment::~InputAttachment() { system_.AttachInput(self_, target_, false); }
 
 namespace {
 

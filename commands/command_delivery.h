@@ -15,7 +15,8 @@ WindowHandle FindTargetWindow(TargetSystem& system);
 
 // Shares the calling thread's input state with the thread of `window` for its lifetime, so
 // that focus can move to the window. Detaches on destruction whether or not attaching
-// worked, looking the window's thread up again in case the window went away meanwhile.
+// worked, from the thread it attached to: looking the window up again would find nothing
+// if the window closed meanwhile and leave us attached to a thread that lives on.
 class InputAttachment {
  public:
   InputAttachment(TargetSystem& system, WindowHandle window);
@@ -25,7 +26,8 @@ class InputAttachment {
 
  private:
   TargetSystem& system_;
-  WindowHandle window_;
+  ThreadId self_;
+  ThreadId target_;
 };
 
 // Injects `command` into `target`: a keystroke for WM_KEYDOWN records (after moving the focus

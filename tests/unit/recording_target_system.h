@@ -28,6 +28,8 @@ class RecordingTargetSystem : public TargetSystem {
     return handle;
   }
   void RemoveWindow(WindowHandle window) { windows_.erase(window); }
+  // Failure switch: the window closes as soon as it receives a key press.
+  void CloseOnKey(WindowHandle window) { closeOnKey_ = window; }
 
   // The focus in the caller's own input state, e.g. a window of our own thread.
   void GiveFocus(WindowHandle window) { focus_ = window; }
@@ -77,7 +79,10 @@ class RecordingTargetSystem : public TargetSystem {
     if (windows_.count(window) != 0 && SharesInput(window)) focus_ = window;
   }
 
-  void KeyDown(std::uint8_t vk) override { Record("key down " + Hex(vk)); }
+  void KeyDown(std::uint8_t vk) override {
+    Record("key down " + Hex(vk));
+    if (closeOnKey_ == focus_) RemoveWindow(focus_);
+  }
   void KeyUp(std::uint8_t vk) override { Record("key up " + Hex(vk)); }
 
   bool Post(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
@@ -111,6 +116,7 @@ class RecordingTargetSystem : public TargetSystem {
   std::map<WindowHandle, Window> windows_;
   WindowHandle nextHandle_ = 0x100;
   WindowHandle focus_ = 0;
+  WindowHandle closeOnKey_ = 0;
   std::set<ThreadId> attached_;
   std::vector<std::string> actions_;
   std::vector<std::string> searches_;

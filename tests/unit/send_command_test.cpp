@@ -77,6 +77,16 @@ TEST_F(SendCommandTest, KeystrokeToAnUnfocusedTargetMovesTheFocusInsideOneAttach
   EXPECT_FALSE(system.AnyAttachment());
 }
 
+TEST_F(SendCommandTest, TargetClosingDuringTheKeystrokeStillEndsTheAttachment) {
+  CommandMap map(system, store);
+  const WindowHandle target = system.AddWindow(kMediaCenterClass, 5);
+  system.CloseOnKey(target);
+
+  EXPECT_EQ(map.SendCommand(16, false), SendResult::Sent);  // Down
+  EXPECT_EQ(system.Actions().back(), "detach 1 from 5");
+  EXPECT_FALSE(system.AnyAttachment());
+}
+
 TEST_F(SendCommandTest, KeystrokeToTheFocusedTargetLeavesFocusAndInputAlone) {
   CommandMap map(system, store);
   const WindowHandle target = system.AddWindow(kMediaPlayerClass, Rts::kOwnThread);

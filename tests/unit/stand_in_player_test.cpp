@@ -69,18 +69,5 @@ TEST_F(StandInPlayerTest, TargetFollowsWhichApplicationsRun) {
   EXPECT_EQ(Take(), "WMPlayerApp ← WM_APPCOMMAND APPCOMMAND_MEDIA_PLAY\n");
 }
 
-TEST_F(StandInPlayerTest, RefusesWhatTheWindowSystemWouldRefuse) {
-  player.SetMediaCenterRunning(true);
-  player.SetFocus(StandInPlayer::kMediaCenterWindow);
-  EXPECT_EQ(player.FocusWindow(), 0u);
-  EXPECT_FALSE(player.AttachInput(StandInPlayer::kLabThread, StandInPlayer::kMediaCenterThread,
-                                  false));
-  EXPECT_FALSE(player.Post(StandInPlayer::kMediaPlayerWindow, 0, 0, 0));
-  EXPECT_EQ(Take(),
-            "eHome Render Window ✗ focus refused: input not attached\n"
-            "(detaching from eHome Render Window's thread, which is not attached, fails)\n"
-            "WMPlayerApp ✗ message 0x0 lost: no such window\n");
-}
-
 }  // namespace
 }  // namespace ovalink::sim
