@@ -4,7 +4,11 @@
 // threads read it.
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
+#include <chrono>
+#include <limits>
+#include <mutex>
 
 #include "platform/clock.h"
 
@@ -22,7 +26,32 @@ class VirtualClock : public Clock {
 
   std::int64_t Counter() override { return now_.load(std::memory_order_relaxed); }
   std::int64_t Frequency() override { return kTicksPerSecond; }
-  void SleepMs(std::uint32_t ms) override { Advance(std::int64_t(ms) * 1'000'000); }
+  void SleepMs(std::uint32_t ms) override {
+    const std::int64_t now = NowNs();
+    std::int64_t wake = now + std::int64_t(ms) * 1'000'000;
+    const std::int64_t tick = sleepTickNs_.load(std::memory_order_relaxed);
+    if (tick > 0 && wake % tick != 0) wake += tick - wake % tick;
+    const std::int64_t latency = sleepLatencyNs_.load(std::memory_order_relaxed);
+    if (latency > 0) wake += std::int64_t(NextRandom() % std::uint64_t(latency + 1));
+    Advance(wake - now);
+  }
+  // How sleeps end on a real system: on the next timer tick at or after the time asked for
+  // (Windows: 15.625 ms by default, 1 ms while a media player has asked for finer timing),
+  // then up to `maxLatencyNs` later, as the scheduler gets round to the thread. Without
+  // this (the default) sleeps last exactly as long as asked.
+  static constexpr std::int64_t kWindowsDefaultTickNs = 15'625'000;
+  static constexpr std::int64_t kMediaTimerTickNs = 1'000'000;
+  void SetSleepModel(std::int64_t tickNs, std::int64_t maxLatencyNs, std::uint64_t seed) {
+    sleepTickNs_.store(tickNs, std::memory_order_relaxed);
+    sleepLatencyNs_.store(maxLatencyNs, std::memory_order_relaxed);
+    randomState_.store(seed, std::memory_order_relaxed);
+  }
+  // Stops time at `ns` without waiting for it to get there (see RunUntil).
+  void SetHorizon(std::int64_t ns) {
+    std::lock_guard<std::mutex> lock(horizonMutex_);
+    horizon_.store(ns, std::memory_order_release);
+    parked_ = false;
+  }
   std::int64_t CalendarSeconds() override {
     return epochSeconds_.load() + Counter() / kTicksPerSecond;
   }
@@ -33,14 +62,64 @@ class VirtualClock : public Clock {
 
   // Virtual time since start, in nanoseconds.
   std::int64_t NowNs() const { return now_.load(std::memory_order_relaxed); }
-  void Advance(std::int64_t ns) { now_.fetch_add(ns, std::memory_order_relaxed); }
+  void Advance(std::int64_t ns) {
+    const std::int64_t target = now_.load(std::memory_order_relaxed) + ns;
+    if (target > horizon_.load(std::memory_order_acquire)) WaitForHorizon(target);
+    now_.fetch_add(ns, std::memory_order_relaxed);
+  }
   void SetNowNs(std::int64_t ns) { now_.store(ns, std::memory_order_relaxed); }
+
+  // Pacing for a script on another thread: time is not allowed past the horizon; the thread
+  // that would cross it (the engine's worker) waits there until the horizon moves on. So a
+  // script can run the simulation to a moment, act, and go on, deterministically.
+  static constexpr std::int64_t kNoHorizon = std::numeric_limits<std::int64_t>::max();
+  // Moves the horizon to `ns` and waits until time stands there: the advancing thread is
+  // parked at it, or `idle()` says nothing is advancing time any more.
+  template <typename Idle>
+  void RunUntil(std::int64_t ns, Idle idle) {
+    std::unique_lock<std::mutex> lock(horizonMutex_);
+    horizon_.store(ns, std::memory_order_release);
+    parked_ = false;
+    horizonMoved_.notify_all();
+    while (!parked_ && !idle()) horizonReached_.wait_for(lock, std::chrono::milliseconds(1));
+  }
+  // Lets time run freely again.
+  void ClearHorizon() {
+    std::lock_guard<std::mutex> lock(horizonMutex_);
+    horizon_.store(kNoHorizon, std::memory_order_release);
+    horizonMoved_.notify_all();
+  }
 
   bool IsTimeCritical() const { return timeCritical_.load(); }
   int PriorityRaises() const { return priorityRaises_.load(); }
 
  private:
+  // splitmix64: the same sequence on every standard library.
+  std::uint64_t NextRandom() {
+    std::uint64_t z = randomState_.fetch_add(0x9E3779B97F4A7C15ull) + 0x9E3779B97F4A7C15ull;
+    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+    z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+    return z ^ (z >> 31);
+  }
+
+  void WaitForHorizon(std::int64_t target) {
+    std::unique_lock<std::mutex> lock(horizonMutex_);
+    while (target > horizon_.load(std::memory_order_acquire)) {
+      parked_ = true;
+      horizonReached_.notify_all();
+      horizonMoved_.wait(lock);
+    }
+  }
+
   std::atomic<std::int64_t> epochSeconds_;
+  std::atomic<std::int64_t> horizon_{kNoHorizon};
+  std::atomic<std::int64_t> sleepTickNs_{0};
+  std::atomic<std::int64_t> sleepLatencyNs_{0};
+  std::atomic<std::uint64_t> randomState_{0};
+  std::mutex horizonMutex_;
+  std::condition_variable horizonMoved_;
+  std::condition_variable horizonReached_;
+  bool parked_ = false;
   std::atomic<std::int64_t> now_{0};
   std::atomic<bool> timeCritical_{false};
   std::atomic<int> priorityRaises_{0};

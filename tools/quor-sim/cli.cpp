@@ -12,6 +12,7 @@ std::vector<Command> Commands() {
       {"keys", "keys --remote R", RunKeys},
       {"signal", "signal --remote R --key NAME [--hold MS] [--presses N] [--pause MS]",
        RunSignal},
+      {"demo", "demo [--remote R] [--registry FILE] [--seed N]", RunDemo},
   };
 }
 

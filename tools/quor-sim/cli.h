@@ -64,5 +64,6 @@ std::vector<Command> Commands();
 void RunRemotes(const std::vector<std::string>& args, std::ostream& out);
 void RunKeys(const std::vector<std::string>& args, std::ostream& out);
 void RunSignal(const std::vector<std::string>& args, std::ostream& out);
+void RunDemo(const std::vector<std::string>& args, std::ostream& out);
 
 }  // namespace ovalink::quorsim

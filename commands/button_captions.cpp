@@ -1,0 +1,17 @@
+#include "commands/button_captions.h"
+
+namespace ovalink {
+
+namespace {
+constexpr const char* kCaptions[kVirtualButtonCount] = {
+    "Stop", "Pause", "Rew", "Play", "Fwd",  "Replay", "Skip", "Vol+", "Vol-",
+    "Rec",  "Back",  "Up",  "More", "Left", "OK",     "Right", "Down", "Ch+",
+    "Mute", "Ch-",   "1",   "2",    "3",    "4",      "5",     "6",    "7",
+    "8",    "9",     "*",   "0",    "#",    "Clear",  "Enter"};
+}  // namespace
+
+const char* ButtonCaption(int button) {
+  return button >= 0 && button < kVirtualButtonCount ? kCaptions[button] : "";
+}
+
+}  // namespace ovalink

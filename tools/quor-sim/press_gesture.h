@@ -1,0 +1,22 @@
+#pragma once
+// How a person presses a trained key, by the form its code was trained in.
+
+#include <cstdint>
+
+#include "tools/quor-sim/lab.h"
+
+namespace ovalink::quorsim {
+
+// A code that repeats one fixed shape while held wants a sharp first press: two quick taps,
+// then the key may be held. A code of two alternating shapes wants one plain press.
+// Returns when the last light of the gesture begins.
+inline std::int64_t PressLikeAPerson(Lab& lab, std::size_t key, bool pressRepeatForm,
+                                     std::int64_t atNs, double holdMs) {
+  if (!pressRepeatForm) return lab.Hold(key, atNs, holdMs);
+  const std::int64_t first = lab.Tap(key, atNs);
+  const std::int64_t free = lab.UserFreeAtNs();
+  const std::int64_t second = free > first + 120 * Lab::kMs ? free : first + 120 * Lab::kMs;
+  return lab.Hold(key, second, holdMs);
+}
+
+}  // namespace ovalink::quorsim
