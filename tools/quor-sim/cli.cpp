@@ -13,6 +13,10 @@ std::vector<Command> Commands() {
       {"signal", "signal --remote R --key NAME [--hold MS] [--presses N] [--pause MS]",
        RunSignal},
       {"demo", "demo [--remote R] [--registry FILE] [--seed N]", RunDemo},
+      {"bench",
+       "bench --remote R [--keys N] [--presses N] [--seed N] [--jitter US] [--drift PCT] "
+       "[--drop PCT] [--noise PER_S] [--json]",
+       RunBenchCommand},
   };
 }
 

@@ -65,5 +65,6 @@ void RunRemotes(const std::vector<std::string>& args, std::ostream& out);
 void RunKeys(const std::vector<std::string>& args, std::ostream& out);
 void RunSignal(const std::vector<std::string>& args, std::ostream& out);
 void RunDemo(const std::vector<std::string>& args, std::ostream& out);
+void RunBenchCommand(const std::vector<std::string>& args, std::ostream& out);
 
 }  // namespace ovalink::quorsim

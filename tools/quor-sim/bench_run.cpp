@@ -1,0 +1,178 @@
+#include "tools/quor-sim/bench_run.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <sstream>
+
+#include "engine/engine_types.h"
+#include "engine/training_messages.h"
+#include "platform/memory/memory_registry_store.h"
+#include "sim/ir/random.h"
+#include "tools/quor-sim/lab.h"
+#include "tools/quor-sim/press_gesture.h"
+
+namespace ovalink::quorsim {
+
+namespace {
+constexpr std::int64_t kMs = Lab::kMs;
+
+struct PlannedPress {
+  std::size_t key;
+  std::int64_t startNs;
+};
+
+// Scores one press by the values posted from its start until the next press starts.
+void Score(const std::vector<std::uint16_t>& values, std::uint16_t before, int button,
+           BenchResult& result) {
+  bool wrong = false;
+  for (std::uint16_t v : values) wrong |= (v & 0x7FFF) != button;
+  if (wrong) {
+    ++result.wrong;
+    return;
+  }
+  // Nothing, or only the value from before: the press never registered as a new one.
+  if (values.empty() || values.front() == before) {
+    ++result.missed;
+    return;
+  }
+  int changes = 0;
+  std::uint16_t last = before;
+  for (std::uint16_t v : values) {
+    if (v != last) ++changes;
+    last = v;
+  }
+  if (changes > 1) {
+    ++result.extra;
+  } else {
+    ++result.correct;
+  }
+}
+
+double Percentile(std::vector<double> values, double fraction) {
+  if (values.empty()) return 0;
+  std::sort(values.begin(), values.end());
+  const auto index = std::size_t(fraction * double(values.size() - 1) + 0.5);
+  return values[std::min(index, values.size() - 1)];
+}
+}  // namespace
+
+BenchResult RunBench(const sim::Remote& remote, const BenchSettings& settings) {
+  const auto wallStart = std::chrono::steady_clock::now();
+  BenchResult result;
+  result.remote = remote.name;
+  result.keys = std::min(settings.keys, std::min<std::size_t>(remote.keys.size(), kButtonCount));
+
+  MemoryRegistryStore registry;
+  LabConfig config;
+  config.remote = remote;
+  config.receiver = settings.receiver;
+  config.seed = settings.seed;
+  config.registry = &registry;
+  config.deliver = false;
+  Lab lab(std::move(config));
+
+  std::vector<bool> trained(result.keys, false);
+  std::vector<bool> pressRepeat(result.keys, false);
+  for (std::size_t key = 0; key < result.keys; ++key) {
+    const int outcome = lab.Train(key, int(key));
+    result.trainingResults.push_back(outcome);
+    if (outcome >= 0 && outcome <= 4) ++result.training[outcome];
+    trained[key] = lab.HasCode(int(key));
+    pressRepeat[key] = outcome == TrainedPressRepeat || outcome == TrainedUnsure;
+  }
+  std::vector<std::size_t> usable;
+  for (std::size_t key = 0; key < result.keys; ++key)
+    if (trained[key]) usable.push_back(key);
+
+  lab.Listen();
+  sim::SplitMix64 rng(settings.seed * 7919 + 3);
+  std::vector<PlannedPress> planned;
+  std::int64_t at = lab.NowNs() + 500 * kMs;
+  const std::size_t codesBefore = lab.Codes().size();
+  for (int i = 0; i < settings.presses && !usable.empty(); ++i) {
+    const std::size_t key = usable[std::size_t(rng.Next() % usable.size())];
+    double holdMs;
+    if (pressRepeat[key]) {
+      holdMs = rng.Unit() < 0.5 ? 0.0 : rng.Between(500, 2000);
+    } else {
+      holdMs = rng.Unit() < 0.5 ? rng.Between(150, 400) : rng.Between(500, 2000);
+    }
+    lab.RunUntil(at);
+    // A press begins when the remote can send again, however eager the user.
+    const std::int64_t free = lab.UserFreeAtNs();
+    const std::int64_t start = std::max(lab.NowNs() + 5 * kMs, free + kMs);
+    planned.push_back({key, start});
+    const std::int64_t last = PressLikeAPerson(lab, key, pressRepeat[key], start, holdMs);
+    at = last + std::int64_t(holdMs * double(kMs)) + std::int64_t(rng.Between(300, 1500) * double(kMs));
+  }
+  lab.RunUntil(at + 1500 * kMs);
+
+  const std::vector<PostedCode> all = lab.Codes();
+  const std::vector<PostedCode> codes(all.begin() + std::ptrdiff_t(codesBefore), all.end());
+  std::vector<double> latencies;
+  std::uint16_t before = kNoPress;
+  std::size_t next = 0;
+  for (std::size_t i = 0; i < planned.size(); ++i) {
+    const std::int64_t end =
+        i + 1 < planned.size() ? planned[i + 1].startNs : std::numeric_limits<std::int64_t>::max();
+    std::vector<std::uint16_t> values;
+    while (next < codes.size() && codes[next].atNs < planned[i].startNs) before = codes[next++].value;
+    while (next < codes.size() && codes[next].atNs < end) {
+      values.push_back(codes[next].value);
+      latencies.push_back(double(codes[next].latencyNs) / double(kMs));
+      ++next;
+    }
+    Score(values, before, int(planned[i].key), result);
+    if (!values.empty()) before = values.back();
+  }
+  result.presses = int(planned.size());
+  result.latencyMedianMs = Percentile(latencies, 0.5);
+  result.latencyP99Ms = Percentile(latencies, 0.99);
+  result.virtualSeconds = double(lab.NowNs()) / 1e9;
+  result.wallSeconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - wallStart).count();
+  return result;
+}
+
+std::string BenchJson(const BenchResult& r) {
+  std::ostringstream out;
+  std::string name;
+  for (char c : r.remote) {
+    if (c == '"' || c == '\\') name += '\\';
+    if (static_cast<unsigned char>(c) >= 0x20) name += c;
+  }
+  char numbers[256];
+  out << "{\"remote\": \"" << name << "\", \"keys\": " << r.keys << ",\n \"training\": {";
+  for (int i = 0; i < 5; ++i) {
+    out << (i ? ", " : "") << '"' << TrainingResultMessage(i).name << "\": " << r.training[i];
+  }
+  out << "},\n \"presses\": " << r.presses << ", \"correct\": " << r.correct
+      << ", \"wrong\": " << r.wrong << ", \"missed\": " << r.missed << ", \"extra\": " << r.extra;
+  std::snprintf(numbers, sizeof numbers,
+                ",\n \"latency_ms\": {\"median\": %.3f, \"p99\": %.3f},\n"
+                " \"virtual_seconds\": %.3f, \"wall_seconds\": %.3f}\n",
+                r.latencyMedianMs, r.latencyP99Ms, r.virtualSeconds, r.wallSeconds);
+  out << numbers;
+  return out.str();
+}
+
+std::string BenchSummary(const BenchResult& r) {
+  std::ostringstream out;
+  char line[256];
+  out << "remote " << r.remote << ": " << r.keys << " keys trained:";
+  for (int i = 0; i < 5; ++i) {
+    if (r.training[i]) out << ' ' << TrainingResultMessage(i).name << ' ' << r.training[i];
+  }
+  const double percent = r.presses ? 100.0 * r.correct / r.presses : 0.0;
+  std::snprintf(line, sizeof line,
+                "\n%d presses: %d correct (%.1f %%), %d wrong, %d missed, %d extra\n"
+                "latency: median %.3f ms, p99 %.3f ms\n"
+                "%.1f s of virtual time in %.2f s\n",
+                r.presses, r.correct, percent, r.wrong, r.missed, r.extra, r.latencyMedianMs,
+                r.latencyP99Ms, r.virtualSeconds, r.wallSeconds);
+  out << line;
+  return out.str();
+}
+
+}  // namespace ovalink::quorsim

@@ -1,0 +1,42 @@
+#pragma once
+// The accuracy bench: train a remote's keys, press them at random the way the program tells
+// users to, and score every press by what the engine posts.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "sim/ir/lircd_conf.h"
+#include "sim/ir/receiver_model.h"
+
+namespace ovalink::quorsim {
+
+struct BenchSettings {
+  std::size_t keys = 34;  // the remote's first keys, trained on buttons 0..keys-1
+  int presses = 200;
+  std::uint64_t seed = 1;
+  sim::ReceiverParams receiver;  // impairments
+};
+
+struct BenchResult {
+  std::string remote;
+  std::size_t keys = 0;
+  int training[5] = {};  // count per TrainingResult 0-4
+  int presses = 0;
+  int correct = 0;
+  int wrong = 0;
+  int missed = 0;
+  int extra = 0;
+  double latencyMedianMs = 0;
+  double latencyP99Ms = 0;
+  double virtualSeconds = 0;
+  double wallSeconds = 0;
+  std::vector<int> trainingResults;  // per key, in key order
+};
+
+BenchResult RunBench(const sim::Remote& remote, const BenchSettings& settings);
+
+std::string BenchJson(const BenchResult& result);
+std::string BenchSummary(const BenchResult& result);
+
+}  // namespace ovalink::quorsim
