@@ -12,7 +12,13 @@ std::vector<Command> Commands() {
       {"keys", "keys --remote R", RunKeys},
       {"signal", "signal --remote R --key NAME [--hold MS] [--presses N] [--pause MS]",
        RunSignal},
+      {"capture",
+       "capture --remote R --key NAME [--hold MS] [--trains N] [--limit L] [--seed S] "
+       "[--jitter US] [--drift PCT] [--drop PCT] [--noise PER_S]",
+       RunCapture},
       {"demo", "demo [--remote R] [--registry FILE] [--seed N]", RunDemo},
+      {"train", "train --remote R --key NAME --button N [--registry FILE]", RunTrain},
+      {"press", "press --remote R --key NAME [--hold MS] [--registry FILE]", RunPress},
       {"bench",
        "bench --remote R [--keys N] [--presses N] [--seed N] [--jitter US] [--drift PCT] "
        "[--drop PCT] [--noise PER_S] [--json]",

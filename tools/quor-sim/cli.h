@@ -65,6 +65,9 @@ void RunRemotes(const std::vector<std::string>& args, std::ostream& out);
 void RunKeys(const std::vector<std::string>& args, std::ostream& out);
 void RunSignal(const std::vector<std::string>& args, std::ostream& out);
 void RunDemo(const std::vector<std::string>& args, std::ostream& out);
+void RunCapture(const std::vector<std::string>& args, std::ostream& out);
+void RunTrain(const std::vector<std::string>& args, std::ostream& out);
+void RunPress(const std::vector<std::string>& args, std::ostream& out);
 void RunBenchCommand(const std::vector<std::string>& args, std::ostream& out);
 
 }  // namespace ovalink::quorsim

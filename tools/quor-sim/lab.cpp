@@ -131,6 +131,7 @@ int Lab::Train(std::size_t keyIndex, int button) {
 }
 
 void Lab::Listen() {
+  clock_.SetHorizon(clock_.NowNs());
   engine_->StartListening(kLabWindow, WM_RC_CODE, WM_RC_LEVEL);
   RunUntil(clock_.NowNs());
 }

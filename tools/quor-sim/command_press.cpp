@@ -1,0 +1,55 @@
+// quor-sim press --remote R --key NAME [--hold MS] [--registry FILE]
+// One press of a key, recognised by the real engine with the codes in a registry file, and
+// delivered through the command table to the stand-in media player.
+
+#include <ostream>
+
+#include "app/reg_key.h"
+#include "engine/engine_types.h"
+#include "tools/quor-sim/cli.h"
+#include "tools/quor-sim/lab.h"
+#include "tools/quor-sim/lab_registry.h"
+#include "tools/quor-sim/press_gesture.h"
+
+namespace ovalink::quorsim {
+
+namespace {
+// Codes trained in the press-and-repeat form want a sharp first press, as the program tells
+// the user after training; the stored flags say which form this remote was trained in.
+bool StoredCodesRepeatOneShape(RegistryStore& registry) {
+  RegKey flags(registry, RegRoot::CurrentUser, kCodeFlagsKey);
+  std::vector<std::string> names;
+  flags.EnumValueNames(names);
+  for (const std::string& name : names) {
+    if (flags.ReadDword(name, 0) != 0) return true;
+  }
+  return false;
+}
+}  // namespace
+
+void RunPress(const std::vector<std::string>& args, std::ostream& out) {
+  Options options("press", args, {{"remote", true}, {"key", true}, {"hold"}, {"registry"}});
+  const sim::Remote remote = LoadRemoteFor(options.Text("remote"));
+  const int key = remote.KeyIndex(options.Text("key"));
+  if (key < 0) throw CommandError("press: remote " + remote.name + " has no key " + options.Text("key"));
+  const double holdMs = options.Number("hold", 0, 0, 60'000);
+  const std::string path = options.Has("registry") ? options.Text("registry") : DefaultLabRegistryPath();
+  std::unique_ptr<RegistryStore> registry = OpenLabRegistry(path);
+  const bool pressRepeat = StoredCodesRepeatOneShape(*registry);
+
+  LabConfig config;
+  config.remote = remote;
+  config.registry = registry.get();
+  config.log = &out;
+  Lab lab(std::move(config));
+  lab.Listen();
+  lab.Log("press " + remote.keys[std::size_t(key)].name +
+          (holdMs > 0 ? ", held " + std::to_string(int(holdMs)) + " ms" : ", sharply") +
+          (pressRepeat ? " (after a sharp first press)" : ""));
+  const std::int64_t begun =
+      PressLikeAPerson(lab, std::size_t(key), pressRepeat, lab.NowNs() + 5 * Lab::kMs, holdMs);
+  lab.RunUntil(begun + std::int64_t(holdMs * double(Lab::kMs)) + 1000 * Lab::kMs);
+  if (lab.Codes().empty()) lab.Log("nothing recognised");
+}
+
+}  // namespace ovalink::quorsim

@@ -1,0 +1,32 @@
+// quor-sim train --remote R --key NAME --button N [--registry FILE]
+// One training run of the real engine against a persistent registry file.
+
+#include <ostream>
+
+#include "commands/button_captions.h"
+#include "tools/quor-sim/cli.h"
+#include "tools/quor-sim/lab.h"
+#include "tools/quor-sim/lab_registry.h"
+
+namespace ovalink::quorsim {
+
+void RunTrain(const std::vector<std::string>& args, std::ostream& out) {
+  Options options("train", args, {{"remote", true}, {"key", true}, {"button", true}, {"registry"}});
+  const sim::Remote remote = LoadRemoteFor(options.Text("remote"));
+  const int key = remote.KeyIndex(options.Text("key"));
+  if (key < 0) throw CommandError("train: remote " + remote.name + " has no key " + options.Text("key"));
+  const int button = int(options.Integer("button", 0, 0, kVirtualButtonCount - 1));
+  // Only now, with every argument good, is the registry file touched.
+  const std::string path = options.Has("registry") ? options.Text("registry") : DefaultLabRegistryPath();
+  std::unique_ptr<RegistryStore> registry = OpenLabRegistry(path);
+
+  LabConfig config;
+  config.remote = remote;
+  config.registry = registry.get();
+  config.log = &out;
+  config.deliver = false;
+  Lab lab(std::move(config));
+  lab.Train(std::size_t(key), button);
+}
+
+}  // namespace ovalink::quorsim
