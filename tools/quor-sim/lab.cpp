@@ -116,8 +116,10 @@ int Lab::Train(std::size_t keyIndex, int button) {
   }
   Log("train " + config_.remote.keys[keyIndex].name + " -> button " + std::to_string(button) +
       " (" + ButtonCaption(button) + ")");
-  clock_.ClearHorizon();
+  // Time stands still until the engine knows it is to train, so that no real-time delay
+  // decides how long it listened before.
   engine_->StartTraining(button, kLabWindow, WM_RC_LEVEL, WM_RC_TRAINED, kPromptControlId);
+  clock_.ClearHorizon();
   std::unique_lock<std::mutex> lock(mutex_);
   if (!trainedSignal_.wait_for(lock, kTrainingTimeLimit, [&] { return trainedResult_.has_value(); })) {
     throw std::runtime_error("training did not finish");

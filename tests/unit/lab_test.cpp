@@ -1,0 +1,175 @@
+// The lab end to end: the real engine trains simulated remotes and recognises their presses,
+// and its commands keep the registry file whole whatever happens to them.
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include "platform/memory/reg_text.h"
+#include "sim/ir/builtin_remotes.h"
+#include "tools/quor-sim/bench_run.h"
+
+namespace ovalink::quorsim {
+namespace {
+
+namespace fs = std::filesystem;
+
+BenchResult Bench(const std::string& remote, int presses, double jitterUs = 0) {
+  BenchSettings settings;
+  settings.presses = presses;
+  settings.receiver.jitterUs = jitterUs;
+  return RunBench(sim::LoadRemote(remote), settings);
+}
+
+TEST(LabEndToEndTest, NecTrainsEveryKeyWithSharpPressAndRecognisesEveryPress) {
+  const BenchResult r = Bench("builtin:nec", 120);
+  EXPECT_EQ(r.training[1], 34) << "every key in the press-and-repeat form";
+  EXPECT_EQ(r.presses, 120);
+  EXPECT_GE(r.correct * 100, r.presses * 99);
+  EXPECT_EQ(r.wrong, 0);
+  EXPECT_NEAR(r.latencyMedianMs, 15.0, 1.0) << "a post follows the 15 ms of silence that ends a train";
+}
+
+TEST(LabEndToEndTest, BiphaseRemotesTrainEveryKeyInTheAlternatingForm) {
+  for (const char* remote : {"builtin:rc5", "builtin:rc6"}) {
+    const BenchResult r = Bench(remote, 10);
+    EXPECT_EQ(r.training[0], 34) << remote;
+  }
+}
+
+TEST(LabEndToEndTest, Rc5PressesAreNeverTakenForAnotherButton) {
+  const BenchResult r = Bench("builtin:rc5", 120);
+  EXPECT_EQ(r.wrong, 0);
+  EXPECT_EQ(r.extra, 0);
+  // Short presses of two frames are lost when the probe misses the first one.
+  EXPECT_GE(r.correct * 100, r.presses * 80);
+}
+
+TEST(LabEndToEndTest, SameSeedGivesTheSameRun) {
+  const BenchResult a = Bench("builtin:jvc", 40);
+  const BenchResult b = Bench("builtin:jvc", 40);
+  EXPECT_EQ(a.trainingResults, b.trainingResults);
+  EXPECT_EQ(a.correct, b.correct);
+  EXPECT_EQ(a.missed, b.missed);
+  EXPECT_EQ(a.extra, b.extra);
+  EXPECT_EQ(a.virtualSeconds, b.virtualSeconds);
+}
+
+TEST(LabEndToEndTest, JsonCarriesEveryFigure) {
+  BenchResult r;
+  r.remote = "odd \"name\"";
+  r.keys = 2;
+  r.training[0] = 1;
+  r.training[3] = 1;
+  r.presses = 9;
+  r.correct = 5;
+  r.wrong = 1;
+  r.missed = 2;
+  r.extra = 1;
+  r.latencyMedianMs = 15.004;
+  const std::string json = BenchJson(r);
+  for (const char* part : {"\"remote\": \"odd \\\"name\\\"\"", "\"keys\": 2", "\"TrainedAlternating\": 1",
+                           "\"DuplicateSignal\": 1", "\"presses\": 9", "\"correct\": 5",
+                           "\"wrong\": 1", "\"missed\": 2", "\"extra\": 1", "\"median\": 15.004",
+                           "\"virtual_seconds\"", "\"wall_seconds\""}) {
+    EXPECT_NE(json.find(part), std::string::npos) << part << " in " << json;
+  }
+}
+
+// --- the registry file, through the quor-sim program as people run it ---
+
+std::string QuorSim() { return std::string(OVALINK_BINARY_DIR) + "/tools/quor-sim"; }
+
+std::string Slurp(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+class LabRegistryTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir = fs::path(OVALINK_BINARY_DIR) /
+          ("lab_registry_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    file = dir / "registry.reg";
+  }
+  int Run(const std::string& args) {
+    const std::string command = "'" + QuorSim() + "' " + args + " --registry '" + file.string() +
+                                "' >/dev/null 2>&1";
+    const int status = std::system(command.c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+  fs::path dir;
+  fs::path file;
+};
+
+TEST_F(LabRegistryTest, FailedCommandsLeaveTheFileAlone) {
+  EXPECT_EQ(Run("train --remote builtin:rc5 --key KEY_PLAY --button 34"), 2);
+  EXPECT_EQ(Run("train --remote builtin:rc5 --key KEY_NOPE --button 3"), 2);
+  EXPECT_EQ(Run("press --remote builtin:nowhere --key KEY_PLAY"), 2);
+  EXPECT_FALSE(fs::exists(file)) << "nothing was created";
+
+  ASSERT_EQ(Run("train --remote builtin:rc5 --key KEY_PLAY --button 3"), 0);
+  const std::string trained = Slurp(file);
+  EXPECT_NE(trained.find("[HKEY_CURRENT_USER\\SOFTWARE\\Quor\\1.5\\Codes1]\r\n\"3\"=hex:"),
+            std::string::npos);
+  EXPECT_EQ(Run("train --remote builtin:rc5 --key KEY_PLAY --button -1"), 2);
+  EXPECT_EQ(Run("press --remote builtin:rc5 --key KEY_PLAY --hold x"), 2);
+  EXPECT_EQ(Slurp(file), trained);
+}
+
+TEST_F(LabRegistryTest, PressUsesTheTrainedCodeAndSeedsTheCommandTable) {
+  ASSERT_EQ(Run("train --remote builtin:rc5 --key KEY_VOLUMEUP --button 7"), 0);
+  const std::string out = (dir / "press.out").string();
+  const std::string command = "'" + QuorSim() + "' press --remote builtin:rc5 --key KEY_VOLUMEUP "
+                              "--hold 600 --registry '" + file.string() + "' >'" + out + "'";
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  EXPECT_NE(Slurp(out).find("Vol+   SendCommand: Sent   WMPlayerApp"), std::string::npos) << Slurp(out);
+  EXPECT_NE(Slurp(file).find("[HKEY_CURRENT_USER\\SOFTWARE\\Quor\\1.5\\Commands]\r\n\"0\"=hex:"),
+            std::string::npos);
+}
+
+TEST_F(LabRegistryTest, KillingTrainingMidwayLeavesAWholeFile) {
+  ASSERT_EQ(Run("train --remote builtin:rc5 --key KEY_PLAY --button 3"), 0);
+  for (int round = 0; round < 12; ++round) {
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      const int devnull = ::open("/dev/null", O_WRONLY);
+      ::dup2(devnull, 1);
+      ::dup2(devnull, 2);
+      const std::string registry = file.string();
+      ::execl(QuorSim().c_str(), "quor-sim", "train", "--remote", "builtin:rc5", "--key",
+              round % 2 ? "KEY_PLAY" : "KEY_STOP", "--button", round % 2 ? "3" : "0",
+              "--registry", registry.c_str(), static_cast<char*>(nullptr));
+      ::_exit(127);
+    }
+    std::this_thread::sleep_for(std::chrono::microseconds(2000 + round * 4000));
+    ::kill(child, SIGKILL);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    RegistryNode root;
+    RegTextError error;
+    ASSERT_TRUE(ParseRegText(Slurp(file), root, &error))
+        << "round " << round << ": line " << error.line << ": " << error.message;
+    for (const auto& entry : fs::directory_iterator(dir)) {
+      EXPECT_EQ(entry.path().filename().string().find(".corrupt"), std::string::npos);
+    }
+  }
+}
+
+}  // namespace
+}  // namespace ovalink::quorsim
