@@ -361,17 +361,17 @@ std::string_view BuiltinRemoteText(std::string_view name) {
   return {};
 }
 
-Remote LoadRemote(const std::string& spec) {
+Remote LoadRemote(const std::string& source) {
   std::vector<Remote> remotes;
-  if (spec.compare(0, kBuiltinPrefix.size(), kBuiltinPrefix) == 0) {
-    const std::string name = spec.substr(kBuiltinPrefix.size());
+  if (source.compare(0, kBuiltinPrefix.size(), kBuiltinPrefix) == 0) {
+    const std::string name = source.substr(kBuiltinPrefix.size());
     const std::string_view text = BuiltinRemoteText(name);
-    if (text.empty()) throw ParseError(spec, 0, "no such built-in remote");
-    remotes = ParseLircdConf(text, spec);
+    if (text.empty()) throw ParseError(source, 0, "no such built-in remote");
+    remotes = ParseLircdConf(text, source);
   } else {
-    remotes = LoadLircdConf(spec);
+    remotes = LoadLircdConf(source);
   }
-  if (remotes.empty()) throw ParseError(spec, 0, "no remote defined");
+  if (remotes.empty()) throw ParseError(source, 0, "no remote defined");
   return std::move(remotes.front());
 }
 

@@ -33,6 +33,6 @@ std::string_view BuiltinRemoteText(std::string_view name);
 // `builtin:NAME`, or the path of a lircd.conf file whose first remote is taken. Throws
 // ParseError for an unknown built-in, an unreadable or malformed file, or a file without
 // a remote.
-Remote LoadRemote(const std::string& spec);
+Remote LoadRemote(const std::string& source);
 
 }  // namespace ovalink::sim

@@ -44,7 +44,7 @@ Options::Options(std::string_view command, const std::vector<std::string>& args,
       haveValue = true;
     }
     bool known = false;
-    for (const OptionSpec& spec : accepted) known |= spec.name == name;
+    for (const OptionSpec& option : accepted) known |= option.name == name;
     if (!known) throw CommandError(command_ + ": unknown option --" + name);
     if (!haveValue) {
       if (i + 1 >= args.size()) throw CommandError(command_ + ": --" + name + " needs a value");
@@ -54,9 +54,9 @@ Options::Options(std::string_view command, const std::vector<std::string>& args,
       throw CommandError(command_ + ": --" + name + " given twice");
     }
   }
-  for (const OptionSpec& spec : accepted) {
-    if (spec.required && !Has(spec.name)) {
-      throw CommandError(command_ + ": --" + std::string(spec.name) + " is required");
+  for (const OptionSpec& option : accepted) {
+    if (option.required && !Has(option.name)) {
+      throw CommandError(command_ + ": --" + std::string(option.name) + " is required");
     }
   }
 }
@@ -103,9 +103,9 @@ double Options::Number(std::string_view name, double fallback, double lo, double
   return v;
 }
 
-sim::Remote LoadRemoteFor(const std::string& spec) {
+sim::Remote LoadRemoteFor(const std::string& source) {
   try {
-    return sim::LoadRemote(spec);
+    return sim::LoadRemote(source);
   } catch (const sim::ParseError& e) {
     throw CommandError(e.what());
   }

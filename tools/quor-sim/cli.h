@@ -48,7 +48,7 @@ class Options {
 };
 
 // `builtin:NAME` or a lircd.conf path, its parse errors turned into a CommandError.
-sim::Remote LoadRemoteFor(const std::string& spec);
+sim::Remote LoadRemoteFor(const std::string& source);
 
 // A sub-command: gets its arguments (after its name), writes its result to `out`; throws
 // CommandError on failure.
