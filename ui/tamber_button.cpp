@@ -1,5 +1,7 @@
 #include "ui/tamber_button.h"
 
+#include <algorithm>
+
 #include "resources/resource.h"
 
 namespace ovalink {
@@ -51,6 +53,29 @@ CTamberButton::TextLayout CTamberButton::LayoutText(HDC dc) const {
   layout.rect.right = layout.rect.left + extent.cx;
   layout.rect.bottom = layout.rect.top + extent.cy;
   return layout;
+}
+
+void CTamberButton::OnSubclassed() {
+  // Templates size check boxes for the platform's narrow check mark; the lamp and its gap
+  // take more room, and with some fonts the text's end would be cut off.
+  const HWND parent = ::GetParent(m_hWnd);
+  if (parent == nullptr) return;
+  LONG needed = 0;
+  {
+    WindowDC dc(m_hWnd);
+    SelectScope font(dc.get(), GetFont());
+    needed = LayoutText(dc.get()).rect.right + 1;  // the focus frame's right edge
+  }
+  RECT box = GetWindowRect();
+  ::MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&box), 2);
+  RECT area{};
+  ::GetClientRect(parent, &area);
+  const LONG width = box.right - box.left;
+  const LONG border = width - GetClientRect().right;
+  const LONG wanted = std::min(needed + border, area.right - box.left);
+  if (wanted <= width) return;
+  ::SetWindowPos(m_hWnd, nullptr, 0, 0, wanted, box.bottom - box.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 LRESULT CTamberButton::OnPaint(WPARAM, LPARAM) {

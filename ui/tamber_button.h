@@ -16,6 +16,10 @@ class CTamberButton : public CButton {
   explicit CTamberButton(int skin);
 
  protected:
+  // Widens the window once, when attached, to show the whole text and its focus frame, as
+  // far as the parent's client area allows; never narrows it.
+  void OnSubclassed() override;
+
   OVALINK_DECLARE_MESSAGE_MAP()
 
  private:

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <optional>
 
 #include "platform/win32/win32_registry_store.h"
@@ -113,6 +114,26 @@ TEST_F(AskDialogTest, FirstUseStoresZeroAndShowsCaptionAndText) {
             "Direct Remote Control Unit to IrDA port\n Press/Hold a desired Unit's key until the "
             "indicator reaches the end\n Release the key for a second\n Repeat several times.");
   EXPECT_EQ(Flag("TrainingInfo"), 0u);
+}
+
+TEST_F(AskDialogTest, DontShowBoxWidensJustEnoughForItsWholeText) {
+  RECT laidOut{54, 56, 54 + 77, 56 + 10};  // the template's box, in dialog units
+  RECT box{}, client{};
+  int needed = 0;
+  RunDialog(kTraining, {[&](HWND dlg) {
+    const HWND item = ::GetDlgItem(dlg, IDC_DONT_SHOW);
+    ::MapDialogRect(dlg, &laidOut);
+    box = test::RectInParent(item);
+    ::GetClientRect(dlg, &client);
+    needed = test::LampBoxWidthNeeded(item);
+    Click(dlg, IDCANCEL);
+  }});
+  // Under Wine's fonts the template's width alone cuts off the last letter.
+  EXPECT_EQ(box.right - box.left, std::max(needed, int(laidOut.right - laidOut.left)));
+  EXPECT_EQ(box.left, laidOut.left);
+  EXPECT_EQ(box.top, laidOut.top);
+  EXPECT_EQ(box.bottom, laidOut.bottom);
+  EXPECT_LE(box.right, client.right);
 }
 
 TEST_F(AskDialogTest, TickedOkStoresOneAndTheNextRequestEndsUnseen) {

@@ -121,6 +121,30 @@ TEST(SubclassTest, RoutesUntilEitherSideEndsAndContainsExceptions) {
   EXPECT_FALSE(target.IsSubclassed());
 }
 
+// Records what it can reach when told it has taken a window over.
+class HookedTarget : public BaseTarget {
+ public:
+  std::vector<LRESULT> probesAtHook;
+
+ protected:
+  void OnSubclassed() override {
+    probesAtHook.push_back(::SendMessageA(m_hWnd, WM_PROBE, 0, 0));
+  }
+};
+
+TEST(SubclassTest, OnSubclassedRunsOnceWithTheTableAlreadyRouting) {
+  const HWND window = MakeWindow();
+  HookedTarget target;
+  ASSERT_TRUE(target.SubclassWindow(window));
+  EXPECT_FALSE(target.SubclassWindow(window));
+  EXPECT_EQ(target.probesAtHook, (std::vector<LRESULT>{1}));
+
+  HookedTarget refused;
+  EXPECT_FALSE(refused.SubclassWindow(nullptr));
+  EXPECT_TRUE(refused.probesAtHook.empty());
+  ::DestroyWindow(window);
+}
+
 // The settings template bound the way a settings dialog binds it.
 class BoundSettings : public C_Dialog {
  public:

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "resources/resource.h"
 #include "ui/c_dialog.h"
 #include "ui/tamber_button.h"
@@ -12,13 +14,18 @@ namespace {
 
 using test::Pixels;
 
-// The settings template with both boxes attached, as the settings dialog attaches them.
+// The settings template with both boxes attached, as the settings dialog attaches them;
+// optionally with another text on the first box, given before it is attached.
 class LampDialog : public C_Dialog {
  public:
-  LampDialog() : C_Dialog(IDD_SETTINGS, nullptr), enableBox(1), autorunBox(1) {}
+  explicit LampDialog(const char* enableText = nullptr)
+      : C_Dialog(IDD_SETTINGS, nullptr), enableBox(1), autorunBox(1), enableText_(enableText) {}
 
   BOOL OnInitDialog() override {
     C_Dialog::OnInitDialog();
+    laidOut[0] = test::RectInParent(GetDlgItem(IDC_ENABLE));
+    laidOut[1] = test::RectInParent(GetDlgItem(IDC_AUTORUN));
+    if (enableText_ != nullptr) SetDlgItemText(IDC_ENABLE, enableText_);
     enableBox.SubclassDlgItem(IDC_ENABLE, m_hWnd);
     autorunBox.SubclassDlgItem(IDC_AUTORUN, m_hWnd);
     return TRUE;
@@ -26,6 +33,10 @@ class LampDialog : public C_Dialog {
 
   CTamberButton enableBox;
   CTamberButton autorunBox;
+  RECT laidOut[2] = {};  // as the template placed the two boxes
+
+ private:
+  const char* enableText_;
 };
 
 class SkinnedDialogTest : public ::testing::Test {
@@ -206,6 +217,46 @@ TEST_F(SkinnedDialogTest, FocusDrawsAndRemovesTheDottedRectangleOutsideTheText) 
   ::SendMessageA(dialog.GetSafeHwnd(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(dialog.GetDlgItem(IDOK)),
                  TRUE);
   EXPECT_EQ(test::CaptureClient(box).rgb, before.rgb);
+}
+
+int Width(const RECT& r) { return r.right - r.left; }
+
+TEST(LampBoxWidthTest, TemplateBoxesShowTheirWholeTextAndOverlapOnlyTheirGroupBoxes) {
+  LampDialog dialog;
+  ASSERT_TRUE(dialog.Create());
+  const HWND boxes[] = {dialog.enableBox.GetSafeHwnd(), dialog.autorunBox.GetSafeHwnd()};
+  for (int i = 0; i < 2; ++i) {
+    const RECT box = test::RectInParent(boxes[i]);
+    EXPECT_EQ(Width(box), std::max(test::LampBoxWidthNeeded(boxes[i]), Width(dialog.laidOut[i])));
+    EXPECT_EQ(box.left, dialog.laidOut[i].left);
+    EXPECT_EQ(box.top, dialog.laidOut[i].top);
+    EXPECT_EQ(box.bottom, dialog.laidOut[i].bottom);
+    // Any control the box now reaches into must be the group box that frames it anyway.
+    for (HWND other = ::GetWindow(dialog.GetSafeHwnd(), GW_CHILD); other != nullptr;
+         other = ::GetWindow(other, GW_HWNDNEXT)) {
+      if (other == boxes[i]) continue;
+      const RECT rect = test::RectInParent(other);
+      RECT common{};
+      if (!::IntersectRect(&common, &box, &rect)) continue;
+      EXPECT_TRUE(::EqualRect(&common, &box)) << "box " << i << " overlaps control "
+                                              << ::GetDlgCtrlID(other);
+    }
+  }
+}
+
+TEST(LampBoxWidthTest, LongTextStopsAtTheDialogEdgeShortTextKeepsTheTemplateWidth) {
+  LampDialog longer("Act on every recognised press of the remote control unit");
+  ASSERT_TRUE(longer.Create());
+  const HWND box = longer.enableBox.GetSafeHwnd();
+  ASSERT_GT(test::LampBoxWidthNeeded(box), Width(longer.GetClientRect()));
+  EXPECT_EQ(test::RectInParent(box).left, longer.laidOut[0].left);
+  EXPECT_EQ(test::RectInParent(box).right, longer.GetClientRect().right);
+
+  LampDialog shorter("On");
+  ASSERT_TRUE(shorter.Create());
+  ASSERT_LT(test::LampBoxWidthNeeded(shorter.enableBox.GetSafeHwnd()), Width(shorter.laidOut[0]));
+  const RECT kept = test::RectInParent(shorter.enableBox.GetSafeHwnd());
+  EXPECT_TRUE(::EqualRect(&kept, &shorter.laidOut[0]));
 }
 
 }  // namespace

@@ -165,6 +165,23 @@ std::string SaveWindowShot(const std::string& name, HWND window, int margin) {
   return SaveArtifact(name, CaptureScreen(rect));
 }
 
+RECT RectInParent(HWND control) {
+  RECT rect{};
+  ::GetWindowRect(control, &rect);
+  ::MapWindowPoints(nullptr, ::GetParent(control), reinterpret_cast<POINT*>(&rect), 2);
+  return rect;
+}
+
+int LampBoxWidthNeeded(HWND box) {
+  WindowDC dc(box);
+  SelectScope font(dc.get(), reinterpret_cast<HFONT>(::SendMessageA(box, WM_GETFONT, 0, 0)));
+  char text[256] = {};
+  const int length = ::GetWindowTextA(box, text, int(sizeof text));
+  SIZE extent{};
+  ::GetTextExtentPoint32A(dc.get(), text, length, &extent);
+  return 16 + 5 + extent.cx + 1;
+}
+
 void Pump(int ms) {
   const DWORD start = ::GetTickCount();
   do {

@@ -39,6 +39,12 @@ std::string SaveArtifact(const std::string& name, const Pixels& pixels);
 // The screen around a window (with a margin), once what it drew has reached the display.
 std::string SaveWindowShot(const std::string& name, HWND window, int margin = 10);
 
+// A lamp box's rectangle in its dialog's client coordinates, and the width its text needs:
+// the 16-pixel lamp, the 5-pixel gap, the text measured with the box's own font and the
+// focus frame's right edge one pixel beyond it.
+RECT RectInParent(HWND control);
+int LampBoxWidthNeeded(HWND box);
+
 // Dispatches this thread's messages for about `ms` milliseconds.
 void Pump(int ms);
 

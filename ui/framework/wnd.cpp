@@ -41,6 +41,7 @@ bool CWnd::SubclassWindow(HWND window) {
   }
   m_hWnd = window;
   m_subclassed = true;
+  OnSubclassed();
   return true;
 }
 

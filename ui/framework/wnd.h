@@ -67,6 +67,10 @@ class CWnd : public CCmdTarget {
   // messages a dialog table passes on.
   LRESULT Default(UINT message, WPARAM wParam, LPARAM lParam);
 
+  // Called once SubclassWindow has taken the window over, so a wrapper can adapt the window
+  // it was given (its messages already come through the table).
+  virtual void OnSubclassed() {}
+
   // Called once the window is gone (WM_NCDESTROY); the object may delete itself here.
   virtual void PostNcDestroy() {}
 
