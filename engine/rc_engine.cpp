@@ -34,18 +34,22 @@ void RCEngine::StartWorkerLocked() {
   worker_ = std::thread(&RCEngine::WorkerEntry, this);
 }
 
-int RCEngine::StartListening(WindowHandle window, std::uint32_t codeMessage,
-                             std::uint32_t levelMessage) {
-  codeMessage_.store(codeMessage);
-  window_.store(window);
-  levelMessage_.store(levelMessage);
+void RCEngine::EnterMode(EngineMode mode) {
   std::lock_guard<std::mutex> lock(stateLock_);
   stopRequested_.store(false);
   // The mode is set before the worker starts: a worker that looked first would find
   // Stopped and end at once.
   const bool startWorker = !worker_.joinable() && mode_.load() == Stopped;
-  mode_.store(Listening);
+  mode_.store(mode);
   if (startWorker) StartWorkerLocked();
+}
+
+int RCEngine::StartListening(WindowHandle window, std::uint32_t codeMessage,
+                             std::uint32_t levelMessage) {
+  codeMessage_.store(codeMessage);
+  window_.store(window);
+  levelMessage_.store(levelMessage);
+  EnterMode(Listening);
   return 0;
 }
 
@@ -56,13 +60,7 @@ int RCEngine::StartTraining(int button, WindowHandle window, std::uint32_t level
   promptControlId_.store(promptControlId);
   trainedMessage_.store(trainedMessage);
   button_.store(button);
-  std::lock_guard<std::mutex> lock(stateLock_);
-  stopRequested_.store(false);
-  // The mode is set before the worker starts: a worker that looked first would find
-  // Stopped and end at once.
-  const bool startWorker = !worker_.joinable() && mode_.load() == Stopped;
-  mode_.store(Training);
-  if (startWorker) StartWorkerLocked();
+  EnterMode(Training);
   return 0;
 }
 

@@ -64,6 +64,8 @@ class RCEngine : public RCListener {
   };
 
   void StartWorkerLocked();
+  // A start operation's part under the state lock: the new mode, and a worker if none runs.
+  void EnterMode(EngineMode mode);
   void WorkerEntry();
   void Run();
   void JoinWorker();
