@@ -26,15 +26,17 @@ windows_packages=(g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine wine64 xvfb xauth
 
 configure_and_build() {
   local preset=$1
+  shift
   cmake --preset "$preset" >/dev/null
-  cmake --build --preset "$preset" -j "$jobs"
+  cmake --build --preset "$preset" -j "$jobs" "$@"
 }
 
 case "${1:-}" in
   demo)
     shift
     need_packages "${native_packages[@]}"
-    configure_and_build native >/dev/null
+    # Only the lab: the demo should not wait for the tests to build.
+    configure_and_build native --target quor-sim >/dev/null
     exec ./build/native/tools/quor-sim demo "$@"
     ;;
   test)
