@@ -99,9 +99,11 @@ BenchResult RunBench(const sim::Remote& remote, const BenchSettings& settings) {
       holdMs = rng.Unit() < 0.5 ? rng.Between(150, 400) : rng.Between(500, 2000);
     }
     lab.RunUntil(at);
-    // A press begins when the remote can send again, however eager the user.
+    // The press begins at the moment the script chose, not where the worker stopped: that
+    // is always the start of one of its sleeps, and pressing relative to it would meet the
+    // polls at the same phase every time. A remote cannot send before it is free again.
     const std::int64_t free = lab.UserFreeAtNs();
-    const std::int64_t start = std::max(lab.NowNs() + 5 * kMs, free + kMs);
+    const std::int64_t start = std::max(at + kMs, free + kMs);
     planned.push_back({key, start});
     const std::int64_t last = PressLikeAPerson(lab, key, pressRepeat[key], start, holdMs);
     at = last + std::int64_t(holdMs * double(kMs)) + std::int64_t(rng.Between(300, 1500) * double(kMs));

@@ -80,7 +80,7 @@ void RunDemo(const std::vector<std::string>& args, std::ostream& out) {
     lab.Log(std::string("press: ") + step.what + " (" + remote.keys[std::size_t(step.button)].name +
             ")");
     const std::int64_t begun =
-        PressLikeAPerson(lab, std::size_t(step.button), form->second, lab.NowNs() + 5 * Lab::kMs,
+        PressLikeAPerson(lab, std::size_t(step.button), form->second, at + Lab::kMs,
                          step.holdMs);
     at = begun + std::int64_t(step.holdMs * double(Lab::kMs)) + 900 * Lab::kMs;
   }

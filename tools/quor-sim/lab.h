@@ -62,7 +62,8 @@ class Lab {
   // The engine listens; time stands still until RunUntil moves it on.
   void Listen();
   std::int64_t NowNs() const { return clock_.NowNs(); }
-  // Runs the simulation to `ns` (the worker parks there).
+  // Runs the simulation to `ns`: the worker parks at its first step past it, so NowNs() is
+  // then at most `ns`, and light may be scheduled from `ns` on.
   void RunUntil(std::int64_t ns);
   // The user's hand, while listening (between RunUntil calls). Return when the light begins.
   std::int64_t Tap(std::size_t keyIndex, std::int64_t atNs);
