@@ -104,11 +104,16 @@ LRESULT CTamberButton::OnPaint(WPARAM, LPARAM) {
 LRESULT CTamberButton::OnStateChange(UINT message, WPARAM wParam, LPARAM lParam) {
   // The button's own handling repaints in the platform's look at once; with redrawing off
   // it cannot, and ours follows immediately, so no platform check mark ever flashes.
-  SetRedraw(false);
+  // Turning redrawing back on marks the window visible, so a hidden box is left alone: it
+  // paints nothing now and shows its new state when shown.
+  const bool shown = (::GetWindowLongA(m_hWnd, GWL_STYLE) & WS_VISIBLE) != 0;
+  if (shown) SetRedraw(false);
   const LRESULT result = Default(message, wParam, lParam);
-  SetRedraw(true);
-  Invalidate(true);
-  UpdateWindow();
+  if (shown) {
+    SetRedraw(true);
+    Invalidate(true);
+    UpdateWindow();
+  }
   return message == BM_SETCHECK || message == BM_SETSTATE ? 0 : result;
 }
 

@@ -219,6 +219,27 @@ TEST_F(SkinnedDialogTest, FocusDrawsAndRemovesTheDottedRectangleOutsideTheText) 
   EXPECT_EQ(test::CaptureClient(box).rgb, before.rgb);
 }
 
+TEST_F(SkinnedDialogTest, HiddenBoxStaysHiddenThroughStateChanges) {
+  ::ShowWindow(box, SW_HIDE);
+  ::SendMessageA(box, BM_SETCHECK, BST_CHECKED, 0);
+  EXPECT_FALSE(::GetWindowLongA(box, GWL_STYLE) & WS_VISIBLE) << "after BM_SETCHECK";
+  ::SendMessageA(box, BM_SETSTATE, TRUE, 0);
+  ::SendMessageA(box, BM_SETSTATE, FALSE, 0);
+  EXPECT_FALSE(::GetWindowLongA(box, GWL_STYLE) & WS_VISIBLE) << "after BM_SETSTATE";
+  ::EnableWindow(box, FALSE);
+  EXPECT_FALSE(::GetWindowLongA(box, GWL_STYLE) & WS_VISIBLE) << "after disabling";
+  // The dialog manager sends this to every child when keyboard cues change (Alt pressed).
+  ::SendMessageA(box, WM_UPDATEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
+  EXPECT_FALSE(::GetWindowLongA(box, GWL_STYLE) & WS_VISIBLE) << "after WM_UPDATEUISTATE";
+  EXPECT_EQ(::SendMessageA(box, BM_GETCHECK, 0, 0), BST_CHECKED) << "the state still changes";
+
+  // Shown again, it paints the state it was given while hidden.
+  ::EnableWindow(box, TRUE);
+  ::ShowWindow(box, SW_SHOW);
+  ::UpdateWindow(box);
+  EXPECT_EQ(Lamp().rgb, Picture(IDB_LAMP_BAR_ON).rgb);
+}
+
 int Width(const RECT& r) { return r.right - r.left; }
 
 TEST(LampBoxWidthTest, TemplateBoxesShowTheirWholeTextAndOverlapOnlyTheirGroupBoxes) {
