@@ -42,8 +42,9 @@ void CTrayIcon::SetIcon(UINT id) {
     m_loadedIcon.reset();
     return;
   }
-  // A missing string leaves the tip empty; a missing icon removes the one shown.
-  ::LoadStringA(module, id, m_record.szTip, int(kTipChars + 1));
+  // A missing string leaves the tip empty (LoadStringA need not touch the buffer then); a
+  // missing icon removes the one shown.
+  if (::LoadStringA(module, id, m_record.szTip, int(kTipChars + 1)) <= 0) m_record.szTip[0] = '\0';
   Icon icon(static_cast<HICON>(::LoadImageA(module, MAKEINTRESOURCEA(id), IMAGE_ICON, kIconSize,
                                             kIconSize, LR_DEFAULTCOLOR)));
   SetIconHandle(icon.get(), nullptr);

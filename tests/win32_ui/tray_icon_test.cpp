@@ -394,6 +394,8 @@ TEST_F(TrayIconTest, MissingIconRemovesTheShownOneAndDestructionRemovesIt) {
     tray.SetIcon(IDR_MAINFRAME);
     tray.SetIcon(9999);
     EXPECT_EQ(shell.calls.back().message, DWORD(NIM_DELETE));
+    EXPECT_STREQ(shell.calls.back().record.szTip, "") << "no string 9999, so no tip";
+    EXPECT_EQ(shell.calls.back().record.uFlags & NIF_TIP, 0u);
     tray.SetIcon(IDR_MAINFRAME);
   }
   EXPECT_EQ(shell.calls.back().message, DWORD(NIM_DELETE));
