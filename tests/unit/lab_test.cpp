@@ -15,7 +15,10 @@
 #include <sstream>
 #include <thread>
 
+#include "engine/engine_types.h"
+#include "platform/memory/memory_registry_store.h"
 #include "platform/memory/reg_text.h"
+#include "tools/quor-sim/lab.h"
 #include "sim/ir/builtin_remotes.h"
 #include "tools/quor-sim/bench_run.h"
 
@@ -169,6 +172,33 @@ TEST_F(LabRegistryTest, KillingTrainingMidwayLeavesAWholeFile) {
       EXPECT_EQ(entry.path().filename().string().find(".corrupt"), std::string::npos);
     }
   }
+}
+
+}  // namespace
+}  // namespace ovalink::quorsim
+
+namespace ovalink::quorsim {
+namespace {
+
+// The lab's two threads (script and engine worker) meet at the virtual clock's horizon;
+// named for the engine so that the ThreadSanitizer run covers it.
+TEST(EngineLabTest, TrainThenPressAcrossTheHorizon) {
+  MemoryRegistryStore registry;
+  LabConfig config;
+  config.remote = sim::LoadRemote("builtin:rc5");
+  config.registry = &registry;
+  config.deliver = true;
+  Lab lab(std::move(config));
+  ASSERT_EQ(lab.Train(3, 3), TrainedAlternating);
+  ASSERT_EQ(lab.Train(7, 7), TrainedAlternating);
+  lab.Listen();
+  const std::int64_t start = lab.NowNs() + 100 * Lab::kMs;
+  lab.RunUntil(start);
+  lab.Hold(7, start + Lab::kMs, 600);
+  lab.RunUntil(start + 2000 * Lab::kMs);
+  const std::vector<PostedCode> codes = lab.Codes();
+  ASSERT_FALSE(codes.empty());
+  for (const PostedCode& code : codes) EXPECT_EQ(code.value & 0x7FFF, 7);
 }
 
 }  // namespace
