@@ -78,8 +78,23 @@ void CTamberButton::OnSubclassed() {
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+void CTamberButton::PaintParentBackground(HDC dc) const {
+  const HWND parent = ::GetParent(m_hWnd);
+  if (parent == nullptr) return;
+  POINT origin{0, 0};
+  ::MapWindowPoints(m_hWnd, parent, &origin, 1);
+  POINT saved{};
+  ::OffsetViewportOrgEx(dc, -origin.x, -origin.y, &saved);
+  ::SendMessageA(parent, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+  ::SetViewportOrgEx(dc, saved.x, saved.y, nullptr);
+}
+
 LRESULT CTamberButton::OnPaint(WPARAM, LPARAM) {
   PaintDC dc(m_hWnd);
+  // What the parent shows behind the box, so that every paint starts afresh: transparent
+  // text is never drawn over its own earlier copy, and the focus frame is drawn here
+  // rather than XORed on top of whatever the last paint or the parent left.
+  PaintParentBackground(dc.get());
   const SIZE size = PictureSize();
   const UINT state = GetState();
   int picture = 1;
@@ -98,6 +113,11 @@ LRESULT CTamberButton::OnPaint(WPARAM, LPARAM) {
   ::SetBkMode(dc.get(), TRANSPARENT);
   ::TextOutA(dc.get(), layout.rect.left, layout.rect.top, layout.text.c_str(),
              int(layout.text.size()));
+  if (::GetFocus() == m_hWnd) {
+    RECT frame = layout.rect;
+    ::InflateRect(&frame, 1, 1);
+    ::DrawFocusRect(dc.get(), &frame);
+  }
   return 0;
 }
 
@@ -118,13 +138,11 @@ LRESULT CTamberButton::OnStateChange(UINT message, WPARAM wParam, LPARAM lParam)
 }
 
 LRESULT CTamberButton::OnFocusChange(WPARAM, LPARAM) {
-  // The focus rectangle is an XOR pattern: gain draws it, loss draws it again to remove it.
-  // Painting never draws one, so the two always pair up.
-  WindowDC dc(m_hWnd);
-  SelectScope font(dc.get(), GetFont());
-  RECT rect = LayoutText(dc.get()).rect;
-  ::InflateRect(&rect, 1, 1);
-  ::DrawFocusRect(dc.get(), &rect);
+  // Painting draws the frame while the box has the focus. An XOR frame drawn here and again
+  // on loss would not survive a repaint of the dialog, and its second drawing would then
+  // leave a stray frame behind.
+  Invalidate(false);
+  UpdateWindow();
   return 0;
 }
 

@@ -30,6 +30,8 @@ class CTamberButton : public CButton {
   SIZE PictureSize() const;
   // Text and its rectangle beside the picture, measured in `dc` with its current font.
   TextLayout LayoutText(HDC dc) const;
+  // Has the parent erase its background into `dc`, at the box's place.
+  void PaintParentBackground(HDC dc) const;
 
   LRESULT OnPaint(WPARAM wParam, LPARAM lParam);
   LRESULT OnStateChange(UINT message, WPARAM wParam, LPARAM lParam);

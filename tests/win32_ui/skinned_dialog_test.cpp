@@ -210,13 +210,30 @@ TEST_F(SkinnedDialogTest, FocusDrawsAndRemovesTheDottedRectangleOutsideTheText) 
   EXPECT_EQ(elsewhere, 0);
   EXPECT_TRUE(sides[0] && sides[1] && sides[2] && sides[3]);
 
-  // A repaint while focused keeps the rectangle (painting never draws one) ...
+  // A repaint while focused keeps the rectangle ...
   ::SendMessageA(box, BM_SETCHECK, BST_UNCHECKED, 0);
   EXPECT_EQ(test::CaptureClient(box).rgb, focused.rgb);
   // ... and tabbing off removes exactly what tabbing on drew.
   ::SendMessageA(dialog.GetSafeHwnd(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(dialog.GetDlgItem(IDOK)),
                  TRUE);
   EXPECT_EQ(test::CaptureClient(box).rgb, before.rgb);
+}
+
+TEST_F(SkinnedDialogTest, FocusRectangleSurvivesARepaintOfTheDialogAndLeavesNoTrace) {
+  const Pixels before = test::CaptureClient(box);
+  ::SendMessageA(dialog.GetSafeHwnd(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(box), TRUE);
+  ASSERT_EQ(::GetFocus(), box);
+  const Pixels focused = test::CaptureClient(box);
+  ASSERT_NE(focused.rgb, before.rgb);
+
+  // The dialog is uncovered, say: it and its children paint afresh.
+  ::RedrawWindow(dialog.GetSafeHwnd(), nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  EXPECT_EQ(test::CaptureClient(box).rgb, focused.rgb) << "focused box lost its rectangle";
+
+  ::SendMessageA(dialog.GetSafeHwnd(), WM_NEXTDLGCTL,
+                 reinterpret_cast<WPARAM>(dialog.GetDlgItem(IDOK)), TRUE);
+  EXPECT_EQ(test::CaptureClient(box).rgb, before.rgb) << "a stray rectangle stayed behind";
 }
 
 TEST_F(SkinnedDialogTest, HiddenBoxStaysHiddenThroughStateChanges) {
