@@ -278,6 +278,44 @@ TEST(BitmappedMenuTest, DrawsPictureAndTextWhereTheyBelongAndMeasuresAtLeastSixt
 
 }
 
+TEST(BitmappedMenuTest, SelectedEntryIsDrawnInTheHighlightColoursWithoutAPictureForExit) {
+  const std::uint32_t highlight = test::Rgb(::GetSysColor(COLOR_HIGHLIGHT));
+  const std::uint32_t highlightText = test::Rgb(::GetSysColor(COLOR_HIGHLIGHTTEXT));
+  ASSERT_NE(highlight, test::Rgb(::GetSysColor(COLOR_MENU)));
+  ASSERT_NE(highlight, highlightText);
+  CBitmappedMenu menu(IDB_MENU_IMAGES, g_trayMenuItems, kTrayMenuItemCount);
+
+  const int width = 120, height = 20;
+  WindowDC screen(nullptr);
+  MemoryDC memory(::CreateCompatibleDC(screen.get()));
+  Bitmap canvas(::CreateCompatibleBitmap(screen.get(), width, height));
+  SelectScope selected(memory.get(), canvas.get());
+  ::SetTextColor(memory.get(), RGB(1, 2, 3));
+  DRAWITEMSTRUCT draw{};
+  draw.CtlType = ODT_MENU;
+  draw.hDC = memory.get();
+  draw.rcItem = RECT{0, 0, width, height};
+  draw.itemState = ODS_SELECTED;
+  draw.itemData = 8;  // Exit: no picture
+  menu.DrawItem(&draw);
+  const test::Pixels drawn = test::Capture(memory.get(), draw.rcItem);
+
+  int text = 0, other = 0;
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      const std::uint32_t p = drawn.at(x, y);
+      if (p == highlight) continue;
+      if (x < 26) {
+        ++other;  // nothing but the fill in front of the text's start
+      } else {
+        text += p == highlightText;
+      }
+    }
+  }
+  EXPECT_EQ(other, 0);
+  EXPECT_GT(text, 10) << "the text in the highlight text colour";
+}
+
 TEST(BitmappedMenuTest, EntriesStaySixteenHighUnderALowerMenuBar) {
   // Lowered for this process only (no SPIF flags), and put back.
   NONCLIENTMETRICSA metrics{};
