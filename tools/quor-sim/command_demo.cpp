@@ -59,13 +59,13 @@ void RunDemo(const std::vector<std::string>& args, std::ostream& out) {
   }
 
   const Step script[] = {
-      {kPlay, 0, "a sharp press of Play"},
-      {kUp, 0, "a sharp press of Up"},
+      {kPlay, 0, "a press of Play"},
+      {kUp, 0, "a press of Up"},
       {kVolumeUp, 1500, "Vol+ held for 1.5 s: the volume command repeats"},
       {kPlay, 1000, "Play held for 1 s: Play does not repeat"},
       {kPlay, 0, "Play again: a new press"},
-      {kVolumeDown, 0, "a sharp press of Vol-"},
-      {kPause, 0, "a sharp press of Pause"},
+      {kVolumeDown, 0, "a press of Vol-"},
+      {kPause, 0, "a press of Pause"},
   };
   lab.Listen();
   out << "Listening.\n";
@@ -79,10 +79,11 @@ void RunDemo(const std::vector<std::string>& args, std::ostream& out) {
     lab.RunUntil(at);
     lab.Log(std::string("press: ") + step.what + " (" + remote.keys[std::size_t(step.button)].name +
             ")");
+    // A "sharp press" of an alternating code is an ordinary short press.
+    const double holdMs = (!form->second && step.holdMs == 0) ? kOrdinaryPressMs : step.holdMs;
     const std::int64_t begun =
-        PressLikeAPerson(lab, std::size_t(step.button), form->second, at + Lab::kMs,
-                         step.holdMs);
-    at = begun + std::int64_t(step.holdMs * double(Lab::kMs)) + 900 * Lab::kMs;
+        PressLikeAPerson(lab, std::size_t(step.button), form->second, at + Lab::kMs, holdMs);
+    at = begun + std::int64_t(holdMs * double(Lab::kMs)) + 900 * Lab::kMs;
   }
   lab.RunUntil(at);
   out << "\nDone: " << lab.Codes().size() << " press values posted in "

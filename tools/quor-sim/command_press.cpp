@@ -32,10 +32,12 @@ void RunPress(const std::vector<std::string>& args, std::ostream& out) {
   const sim::Remote remote = LoadRemoteFor(options.Text("remote"));
   const int key = remote.KeyIndex(options.Text("key"));
   if (key < 0) throw CommandError("press: remote " + remote.name + " has no key " + options.Text("key"));
-  const double holdMs = options.Number("hold", 0, 0, 60'000);
+  const double heldMs = options.Number("hold", -1, 0, 60'000);  // -1: not given
   const std::string path = options.Has("registry") ? options.Text("registry") : DefaultLabRegistryPath();
   std::unique_ptr<RegistryStore> registry = OpenLabRegistry(path);
   const bool pressRepeat = StoredCodesRepeatOneShape(*registry);
+  // After a sharp first press the key may be let go at once; otherwise an ordinary press.
+  const double holdMs = heldMs >= 0 ? heldMs : pressRepeat ? 0 : kOrdinaryPressMs;
 
   LabConfig config;
   config.remote = remote;

@@ -10,6 +10,11 @@ namespace ovalink::quorsim {
 // A code that repeats one fixed shape while held wants a sharp first press: two quick taps,
 // then the key may be held. A code of two alternating shapes wants one plain press.
 // Returns when the last light of the gesture begins.
+//
+// The engine spends the first train of every press proving that a remote sends, so a press
+// of a single frame is never recognised; a person's ordinary press is longer.
+constexpr double kOrdinaryPressMs = 300;
+
 inline std::int64_t PressLikeAPerson(Lab& lab, std::size_t key, bool pressRepeatForm,
                                      std::int64_t atNs, double holdMs) {
   if (!pressRepeatForm) return lab.Hold(key, atNs, holdMs);
