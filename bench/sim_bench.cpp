@@ -6,39 +6,26 @@
 #include <optional>
 #include <string>
 
-#include "port/driver_connection.h"
 #include "port/port.h"
 #include "sim/ir/builtin_remotes.h"
 #include "sim/ir/receiver_model.h"
 #include "sim/ir/simulated_user.h"
-#include "sim/sim_driver.h"
-#include "sim/sim_port_bus.h"
-#include "sim/sim_uart.h"
-#include "sim/virtual_clock.h"
+#include "sim/simulated_pc.h"
 
 namespace ovalink::sim {
 namespace {
 
 constexpr std::int64_t kSecondNs = 1'000'000'000;
 
-// A simulated PC with the receiver model behind the UART at 0x3F8, taken over by Port.
+// A simulated PC with the receiver model behind its UART, taken over by Port.
 struct Rig {
-  Rig() : bus(clock), driver(bus) {
-    InstallDriverBackend(&driver);
-    uart.SetReceiverInput(&model);
-    bus.Attach(0x3F8, uart);
-    port.emplace(bus);
-    port->SetBase(0x3F8);
-  }
-  ~Rig() {
-    port.reset();
-    InstallDriverBackend(nullptr);
+  Rig() {
+    pc.uart.SetReceiverInput(&model);
+    port.emplace(pc.bus);
+    port->SetBase(SimulatedPc::kBase);
   }
 
-  VirtualClock clock;
-  SimPortBus bus;
-  SimDriver driver;
-  SimUart uart;
+  SimulatedPc pc;
   ReceiverModel model;
   std::optional<Port> port;
 };
@@ -74,7 +61,7 @@ void BM_VirtualSecondOfHeldKey(benchmark::State& state) {
       SimulatedUser user(remote, rig.model);
       user.Hold("KEY_OK", 0, 1000.0);
       state.ResumeTiming();
-      while (rig.clock.NowNs() < kSecondNs) active += rig.port->PollReceiver() != 0;
+      while (rig.pc.clock.NowNs() < kSecondNs) active += rig.port->PollReceiver() != 0;
       state.PauseTiming();
     }
     state.ResumeTiming();

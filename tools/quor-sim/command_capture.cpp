@@ -8,20 +8,14 @@
 
 #include "engine/rc_listener.h"
 #include "platform/memory/memory_registry_store.h"
-#include "port/driver_connection.h"
 #include "sim/ir/simulated_user.h"
-#include "sim/sim_driver.h"
-#include "sim/sim_port_bus.h"
-#include "sim/sim_uart.h"
-#include "sim/virtual_clock.h"
+#include "sim/simulated_pc.h"
 #include "tools/quor-sim/cli.h"
 #include "tools/quor-sim/impairment_options.h"
 
 namespace ovalink::quorsim {
 
 namespace {
-constexpr std::uint16_t kBase = 0x3F8;
-
 class NullWindow : public WindowLink {
  public:
   bool Post(WindowHandle, std::uint32_t, std::uintptr_t, std::intptr_t) override { return true; }
@@ -36,17 +30,13 @@ class CapturingListener : public RCListener {
   std::vector<int> levels;
 };
 
-// Installs the simulated PC's process-wide parts for the length of one command.
-class InstalledSimulation {
+// The command's own registry is the process's registry while the command runs.
+class InstalledRegistry {
  public:
-  InstalledSimulation(RegistryStore& registry, PortDriverBackend& driver) {
-    InstallRegistry(&registry);
-    InstallDriverBackend(&driver);
-  }
-  ~InstalledSimulation() {
-    InstallDriverBackend(nullptr);
-    InstallRegistry(nullptr);
-  }
+  explicit InstalledRegistry(RegistryStore& registry) { InstallRegistry(&registry); }
+  ~InstalledRegistry() { InstallRegistry(nullptr); }
+  InstalledRegistry(const InstalledRegistry&) = delete;
+  InstalledRegistry& operator=(const InstalledRegistry&) = delete;
 };
 }  // namespace
 
@@ -64,19 +54,16 @@ void RunCapture(const std::vector<std::string>& args, std::ostream& out) {
   const int limit = int(options.Integer("limit", 2, 0, 255));
   const auto seed = std::uint64_t(options.Integer("seed", 1, 0, 1'000'000'000));
 
-  sim::VirtualClock clock;
-  sim::SimPortBus bus(clock);
-  sim::SimUart uart;
-  sim::SimDriver driver(bus);
+  sim::SimulatedPc pc;
   sim::ReceiverModel receiver(ReceiverFromOptions(options, seed));
-  uart.SetReceiverInput(&receiver);
-  bus.Attach(kBase, uart);
+  pc.uart.SetReceiverInput(&receiver);
   MemoryRegistryStore registry;
-  InstalledSimulation installed(registry, driver);
+  InstalledRegistry installed(registry);
   NullWindow window;
-  CapturingListener listener(
-      EngineServices{bus, clock, window, [] { throw CommandError("capture: no port driver"); }});
-  listener.SetBase(kBase);
+  CapturingListener listener(EngineServices{pc.bus, pc.clock, window, [] {
+    throw CommandError("capture: no port driver");
+  }});
+  listener.SetBase(sim::SimulatedPc::kBase);
 
   sim::SimulatedUser user(remote, receiver);
   user.Hold(std::size_t(keyIndex), 0, holdMs);
@@ -85,7 +72,7 @@ void RunCapture(const std::vector<std::string>& args, std::ostream& out) {
 
   out << "remote " << remote.name << ", key " << options.Text("key") << " held " << holdMs
       << " ms: " << accepted << " of " << trains << " trains accepted, "
-      << double(clock.NowNs()) / 1e6 << " ms of virtual time\n";
+      << double(pc.clock.NowNs()) / 1e6 << " ms of virtual time\n";
   out << "levels:";
   for (int level : listener.levels) out << ' ' << level;
   out << (listener.levels.empty() ? " none (levels are reported for a full training count)\n"

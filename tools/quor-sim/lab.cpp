@@ -6,7 +6,6 @@
 
 #include "commands/button_captions.h"
 #include "engine/training_messages.h"
-#include "port/driver_connection.h"
 
 namespace ovalink::quorsim {
 
@@ -62,8 +61,6 @@ class Lab::LatencyProbe : public sim::ReceiverInput {
 
 Lab::Lab(LabConfig config)
     : config_(std::move(config)),
-      bus_(clock_),
-      driver_(bus_),
       receiver_(config_.receiver),
       probe_(std::make_unique<LatencyProbe>(receiver_)),
       user_(config_.remote, receiver_),
@@ -73,26 +70,26 @@ Lab::Lab(LabConfig config)
   clock_.SetSleepModel(sim::VirtualClock::kMediaTimerTickNs, kSchedulerLatencyNs,
                        config_.seed * 0x9E37 + 11);
   InstallRegistry(config_.registry);
-  InstallDriverBackend(&driver_);
-  uart_.SetReceiverInput(probe_.get());
-  bus_.Attach(kBase, uart_);
+  pc_.uart.SetReceiverInput(probe_.get());
   player_.SetMediaPlayerRunning(true);
   commands_ = std::make_unique<CommandMap>(player_, *config_.registry);
   commands_->LoadCommands();
   window_ = std::make_unique<Window>(*this);
-  EngineServices services{bus_, clock_, *window_, [] {
+  EngineServices services{pc_.bus, clock_, *window_, [] {
                             throw std::runtime_error("the simulated port driver is missing");
                           }};
   engine_ = std::make_unique<RCEngine>(services);
-  if (engine_->DetectPort() != kBase) throw std::runtime_error("the simulated UART did not answer");
+  if (engine_->DetectPort() != sim::SimulatedPc::kBase) {
+    throw std::runtime_error("the simulated UART did not answer");
+  }
   engine_->loadCodes();
 }
 
 Lab::~Lab() {
+  closing_.store(true);
   clock_.ClearHorizon();
   engine_->Stop();
   engine_.reset();
-  InstallDriverBackend(nullptr);
   InstallRegistry(nullptr);
 }
 
@@ -103,7 +100,7 @@ std::string Lab::Stamp() const {
 }
 
 void Lab::Log(const std::string& line) {
-  if (config_.log) *config_.log << Stamp() << line << '\n' << std::flush;
+  if (config_.log && !closing_.load()) *config_.log << Stamp() << line << '\n' << std::flush;
 }
 
 int Lab::Train(std::size_t keyIndex, int button) {

@@ -20,11 +20,8 @@
 #include "sim/ir/lircd_conf.h"
 #include "sim/ir/receiver_model.h"
 #include "sim/ir/simulated_user.h"
-#include "sim/sim_driver.h"
-#include "sim/sim_port_bus.h"
-#include "sim/sim_uart.h"
+#include "sim/simulated_pc.h"
 #include "sim/stand_in_player.h"
-#include "sim/virtual_clock.h"
 
 namespace ovalink::quorsim {
 
@@ -47,7 +44,6 @@ struct PostedCode {
 class Lab {
  public:
   static constexpr std::int64_t kMs = 1'000'000;
-  static constexpr std::uint16_t kBase = 0x3F8;
 
   explicit Lab(LabConfig config);
   ~Lab();
@@ -85,10 +81,8 @@ class Lab {
   std::string Stamp() const;
 
   LabConfig config_;
-  sim::VirtualClock clock_;
-  sim::SimPortBus bus_;
-  sim::SimUart uart_;
-  sim::SimDriver driver_;
+  sim::SimulatedPc pc_;
+  sim::VirtualClock& clock_ = pc_.clock;
   sim::ReceiverModel receiver_;
   std::unique_ptr<LatencyProbe> probe_;
   sim::SimulatedUser user_;
@@ -106,6 +100,7 @@ class Lab {
   // The user's part in a training run; touched only on the worker thread while it runs.
   std::size_t trainingKey_ = 0;
   std::atomic<bool> training_{false};
+  std::atomic<bool> closing_{false};  // what the worker does while being stopped goes unsaid
   bool tapping_ = false;
   std::string progress_;  // training levels, logged one line per pattern
 };

@@ -5,15 +5,11 @@
 #include <optional>
 #include <vector>
 
-#include "port/driver_connection.h"
 #include "port/port.h"
 #include "sim/ir/builtin_remotes.h"
 #include "sim/ir/receiver_model.h"
 #include "sim/ir/simulated_user.h"
-#include "sim/sim_driver.h"
-#include "sim/sim_port_bus.h"
-#include "sim/sim_uart.h"
-#include "sim/virtual_clock.h"
+#include "sim/simulated_pc.h"
 
 namespace ovalink::sim {
 namespace {
@@ -23,16 +19,10 @@ constexpr std::int64_t kCharNs = 60'764;
 
 class PolledReceiver : public ::testing::Test {
  protected:
-  PolledReceiver() : bus(clock), driver(bus) {
-    InstallDriverBackend(&driver);
-    uart.SetReceiverInput(&model);
-    bus.Attach(0x3F8, uart);
-    port.emplace(bus);
-    port->SetBase(0x3F8);
-  }
-  ~PolledReceiver() override {
-    port.reset();
-    InstallDriverBackend(nullptr);
+  PolledReceiver() {
+    pc.uart.SetReceiverInput(&model);
+    port.emplace(pc.bus);
+    port->SetBase(SimulatedPc::kBase);
   }
 
   // Virtual times of the polls that saw activity, polling flat out until `untilNs`.
@@ -46,10 +36,8 @@ class PolledReceiver : public ::testing::Test {
     return active;
   }
 
-  VirtualClock clock;
-  SimPortBus bus;
-  SimDriver driver;
-  SimUart uart;
+  SimulatedPc pc;
+  VirtualClock& clock = pc.clock;
   ReceiverModel model;
   std::optional<Port> port;
 };

@@ -15,11 +15,7 @@
 #include "engine/engine_services.h"
 #include "engine/rc_listener.h"
 #include "platform/memory/memory_registry_store.h"
-#include "port/driver_connection.h"
-#include "sim/sim_driver.h"
-#include "sim/sim_port_bus.h"
-#include "sim/sim_uart.h"
-#include "sim/virtual_clock.h"
+#include "sim/simulated_pc.h"
 
 namespace ovalink::test {
 
@@ -125,31 +121,23 @@ class LevelRecordingListener : public RCListener {
   std::vector<std::uintptr_t> levels;
 };
 
-class SimulatedPc {
+// The simulated PC with scripted receiver input, an in-memory registry installed as the
+// process's registry, and a recording window.
+class SimulatedPc : public sim::SimulatedPc {
  public:
-  static constexpr std::uint16_t kBase = 0x3F8;
   static constexpr std::int64_t kMs = 1'000'000;
   static constexpr std::int64_t kUs = 1'000;
 
-  SimulatedPc() : bus(clock), driver(bus), link(clock) {
+  SimulatedPc() : link(clock) {
     uart.SetReceiverInput(&input);
-    bus.Attach(kBase, uart);
-    InstallDriverBackend(&driver);
     InstallRegistry(&registry);
   }
-  ~SimulatedPc() {
-    InstallRegistry(nullptr);
-    InstallDriverBackend(nullptr);
-  }
+  ~SimulatedPc() { InstallRegistry(nullptr); }
 
   EngineServices Services() {
     return EngineServices{bus, clock, link, [] { throw DriverMissing(); }};
   }
 
-  sim::VirtualClock clock;
-  sim::SimPortBus bus;
-  sim::SimUart uart;
-  sim::SimDriver driver;
   ScriptedInput input;
   MemoryRegistryStore registry;
   RecordingLink link;
