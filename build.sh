@@ -2,6 +2,7 @@
 # One entry point for people and CI:
 #   ./build.sh demo [quor-sim demo options]   build the lab and run its demo
 #   ./build.sh test                           build every preset and run every test
+#   ./build.sh package                        the manual, setup programs and zips in build/package
 # Installs the Debian packages it needs when they are missing (as root, or through sudo).
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -23,12 +24,31 @@ need_packages() {
 
 native_packages=(cmake ninja-build g++ make googletest libgtest-dev libgmock-dev libbenchmark-dev)
 windows_packages=(g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine wine64 xvfb xauth x11-apps imagemagick)
+package_packages=(fp-utils nsis zip unzip file python3)
 
 configure_and_build() {
   local preset=$1
   shift
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset" -j "$jobs" "$@"
+}
+
+# The manual, then one setup program and one portable zip per architecture. The port driver
+# is not built here: OVALINK_QUOR_SYS_X86 / OVALINK_QUOR_SYS_X64 name the files to ship, and
+# OVALINK_MORE_URL the web address of "More..." (see README).
+build_package() {
+  local out=build/package
+  rm -rf "$out" && mkdir -p "$out"
+  scripts/build-manual.sh "$out"
+  local arch preset exe
+  for arch in x64 x86; do
+    preset=win64 && [ "$arch" = x86 ] && preset=win32
+    configure_and_build "$preset" --target Quor
+    exe=$(cat "build/$preset/package/Quor-path.txt")
+    local driver_variable="OVALINK_QUOR_SYS_${arch^^}"
+    OVALINK_QUOR_SYS="${!driver_variable:-}" scripts/make-setup.sh "$arch" "$exe" "$out/Quor.chm" "$out"
+  done
+  echo "== package: $(cd "$out" && ls -- *.exe *.zip *.chm | tr '\n' ' ')"
 }
 
 case "${1:-}" in
@@ -40,7 +60,7 @@ case "${1:-}" in
     exec ./build/native/tools/quor-sim demo "$@"
     ;;
   test)
-    need_packages "${native_packages[@]}" "${windows_packages[@]}"
+    need_packages "${native_packages[@]}" "${windows_packages[@]}" "${package_packages[@]}"
     echo "== native: build and unit tests"
     configure_and_build native
     ctest --preset native
@@ -54,8 +74,12 @@ case "${1:-}" in
     configure_and_build win32
     echo "== all tests passed"
     ;;
+  package)
+    need_packages "${native_packages[@]}" "${windows_packages[@]}" "${package_packages[@]}"
+    build_package
+    ;;
   *)
-    echo "usage: $0 demo|test" >&2
+    echo "usage: $0 demo|test|package" >&2
     exit 2
     ;;
 esac
