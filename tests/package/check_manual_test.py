@@ -13,6 +13,7 @@ import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import check_manual  # noqa: E402
+import check_manual_texts  # noqa: E402
 
 DOCS = None
 BUILD_MANUAL = None
@@ -130,6 +131,23 @@ class CheckManualTest(unittest.TestCase):
         faults = check_manual.check(DOCS, self.chm)[0]
         self.assertTrue(any("Default topic is settings.html, expected index.html" in f
                             for f in faults), faults)
+
+
+    def test_misquoted_program_text(self):
+        root = os.path.dirname(DOCS)
+        before = check_manual_texts.check(root, self.docs)[0]
+        edit(os.path.join(self.docs, "training.html"),
+             '"Hold the button till the progress ends"', '"Hold the button until the progress ends"')
+        after = check_manual_texts.check(root, self.docs)[0]
+        self.assertEqual(set(after) - set(before),
+                         {'training.html: "Hold the button until the progress ends" is not a '
+                          'text of the program'})
+
+    def test_unpaired_quotation_mark(self):
+        root = os.path.dirname(DOCS)
+        edit(os.path.join(self.docs, "tray_menu.html"), 'for its menu:', 'for its "menu:')
+        self.assertTrue(any(f.startswith("tray_menu.html: unpaired quotation mark")
+                            for f in check_manual_texts.check(root, self.docs)[0]))
 
 
 if __name__ == "__main__":
