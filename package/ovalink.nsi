@@ -95,6 +95,13 @@ Function .onInit
 FunctionEnd
 
 Section "-Program"
+  ; A loaded driver keeps its file: over an installation with one, the old program removes its
+  ; driver service first, and the new one is installed at the end.
+  ${If} ${FileExists} "$INSTDIR\Quor.sys"
+  ${AndIf} ${FileExists} "$INSTDIR\Quor.exe"
+    DetailPrint "Removing the port driver of the installed copy"
+    ExecWait '"$INSTDIR\Quor.exe" D'
+  ${EndIf}
   SetOutPath "$INSTDIR"
   File "${STAGE}\Quor.exe"
   File "${STAGE}\Quor.chm"
