@@ -12,21 +12,22 @@ SimUart* SimPortBus::Find(std::uint16_t address, int* offset) {
   return it->second;
 }
 
-void SimPortBus::Charge() {
+std::int64_t SimPortBus::Charge() {
   ++accesses_;
-  clock_.Advance(accessCostNs_);
+  const std::int64_t now = clock_.AccessNs(accessCostNs_);
   if (failNext_ > 0) {
     --failNext_;
     throw PortAccessFault();
   }
   if (!granted_) throw PortAccessFault();
+  return now;
 }
 
 std::uint8_t SimPortBus::ReadByte(std::uint16_t address) {
-  Charge();
+  const std::int64_t now = Charge();
   int offset = 0;
   SimUart* uart = Find(address, &offset);
-  return uart ? uart->Read(offset, clock_.NowNs()) : 0xFF;
+  return uart ? uart->Read(offset, now) : 0xFF;
 }
 
 void SimPortBus::WriteByte(std::uint16_t address, std::uint8_t value) {

@@ -7,8 +7,8 @@
 #include <map>
 
 #include "platform/port_io.h"
+#include "sim/bus_clock.h"
 #include "sim/sim_uart.h"
-#include "sim/virtual_clock.h"
 
 namespace ovalink::sim {
 
@@ -17,7 +17,7 @@ class SimPortBus : public PortIo {
   // Default cost of one port access: one ISA bus cycle, about a microsecond.
   static constexpr std::int64_t kDefaultAccessCostNs = 1000;
 
-  explicit SimPortBus(VirtualClock& clock, std::int64_t accessCostNs = kDefaultAccessCostNs)
+  explicit SimPortBus(BusClock& clock, std::int64_t accessCostNs = kDefaultAccessCostNs)
       : clock_(clock), accessCostNs_(accessCostNs) {}
 
   // Places a UART at `base` (eight registers). The bus does not own it.
@@ -37,9 +37,10 @@ class SimPortBus : public PortIo {
 
  private:
   SimUart* Find(std::uint16_t address, int* offset);
-  void Charge();
+  // Returns the moment of the access.
+  std::int64_t Charge();
 
-  VirtualClock& clock_;
+  BusClock& clock_;
   std::int64_t accessCostNs_;
   std::map<std::uint16_t, SimUart*> uarts_;
   bool granted_ = true;

@@ -11,10 +11,11 @@
 #include <mutex>
 
 #include "platform/clock.h"
+#include "sim/bus_clock.h"
 
 namespace ovalink::sim {
 
-class VirtualClock : public Clock {
+class VirtualClock : public Clock, public BusClock {
  public:
   static constexpr std::int64_t kTicksPerSecond = 1'000'000'000;
   // Calendar time at virtual time 0: an arbitrary whole second, so tests can reason about
@@ -68,6 +69,10 @@ class VirtualClock : public Clock {
     now_.fetch_add(ns, std::memory_order_relaxed);
   }
   void SetNowNs(std::int64_t ns) { now_.store(ns, std::memory_order_relaxed); }
+  std::int64_t AccessNs(std::int64_t costNs) override {
+    Advance(costNs);
+    return NowNs();
+  }
 
   // Pacing for a script on another thread: time is not allowed past the horizon; the thread
   // that would cross it (the engine's worker) waits there until the horizon moves on. So a

@@ -115,10 +115,13 @@ void ReceiverModel::SetRelease(Press& press, std::int64_t releaseNs) {
   const double heldUs = (double(releaseNs) - double(press.startNs)) / (1000.0 * press.factor);
   press.holdUs = heldUs <= 0 ? 0 : std::uint64_t(std::ceil(heldUs));
   std::uint64_t endUs = 0;
+  std::uint64_t markEndUs = 0;
   press.plan.ForEachFrame(press.holdUs, [&](std::size_t, std::uint64_t startUs, const Frame& f) {
-    endUs = startUs + f.light.MarkedLengthUs() + f.gapUs;
+    markEndUs = startUs + f.light.MarkedLengthUs();
+    endUs = markEndUs + f.gapUs;
   });
   press.freeAtNs = AbsoluteNs(press, endUs);
+  press.lastMarkEndNs = AbsoluteNs(press, markEndUs);
 }
 
 std::int64_t ReceiverModel::FreeAtNs(PressId id) const {
@@ -267,6 +270,22 @@ std::vector<std::int64_t> ReceiverModel::Completions(std::int64_t untilNs) {
     out.push_back(pending_[i].ns);
   }
   return out;
+}
+
+std::int64_t ReceiverModel::NextCompletionBy(std::int64_t untilNs) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (untilNs >= refillDueNs_) GenerateUntil(untilNs);
+  std::int64_t next = nextAmbientNs_;
+  if (cursor_ < pending_.size() && pending_[cursor_].ns > lastQueryNs_) {
+    next = std::min(next, pending_[cursor_].ns);
+  }
+  return next <= untilNs ? next : kNotReleased;
+}
+
+std::int64_t ReceiverModel::LastMarkEndNs(PressId id) const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  const Press* press = Find(id);
+  return press ? press->lastMarkEndNs : kNotReleased;
 }
 
 std::uint64_t ReceiverModel::DroppedCharacters() const {

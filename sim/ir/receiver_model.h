@@ -70,6 +70,12 @@ class ReceiverModel : public ReceiverInput {
   // The remote's character completion times up to `untilNs` that no query has reached yet,
   // in order (ambient light excluded). Consumes nothing.
   std::vector<std::int64_t> Completions(std::int64_t untilNs);
+  // The earliest character completion, ambient light included, that no query has reached
+  // yet and that comes at or before `untilNs`; kNotReleased when there is none. Consumes
+  // nothing and allocates nothing once the frames up to `untilNs` exist.
+  std::int64_t NextCompletionBy(std::int64_t untilNs);
+  // Where press `id`'s last mark ends; kNotReleased while the press is still held.
+  std::int64_t LastMarkEndNs(PressId id) const;
   // Characters lost to dropPercent so far, among those generated.
   std::uint64_t DroppedCharacters() const;
   const ReceiverParams& Params() const { return params_; }
@@ -96,6 +102,7 @@ class ReceiverModel : public ReceiverInput {
     std::vector<GeneratedFrame> frames;
     bool finished = false;
     std::int64_t freeAtNs = kNotReleased;
+    std::int64_t lastMarkEndNs = kNotReleased;
   };
 
   Press* Find(PressId id);

@@ -20,6 +20,10 @@ std::int64_t SimulatedUser::FreeAtNs() const {
   return last_ ? receiver_.FreeAtNs(*last_) : 0;
 }
 
+std::int64_t SimulatedUser::LastMarkEndNs() const {
+  return last_ ? receiver_.LastMarkEndNs(*last_) : 0;
+}
+
 std::int64_t SimulatedUser::Begin(std::size_t keyIndex, std::int64_t atNs,
                                   std::int64_t releaseNs) {
   if (keyIndex >= GetRemote().keys.size()) throw std::invalid_argument("no such key index");

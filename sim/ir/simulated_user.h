@@ -50,6 +50,9 @@ class SimulatedUser {
   // When the remote may send the next press: ReceiverModel::kNotReleased while a key is
   // held, 0 before the first press.
   std::int64_t FreeAtNs() const;
+  // Where the last press's last mark ends: ReceiverModel::kNotReleased while a key is held,
+  // 0 before the first press.
+  std::int64_t LastMarkEndNs() const;
   std::uint64_t Presses() const { return transmitter_.Presses(); }
 
  private:
