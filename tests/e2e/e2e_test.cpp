@@ -1,0 +1,207 @@
+// QuorSim.exe end to end under Wine, in separate processes: this test is the user, with the
+// simulated remote in hand, and a stand-in media application receives the commands.
+
+#include <gtest/gtest.h>
+
+#include "e2e_support.h"
+#include "quorsim_driver.h"
+#include "tests/win32_ui/ui_test_support.h"
+
+namespace ovalink::e2e {
+namespace {
+
+constexpr const char* kPressRepeatText =
+    "The button has been trained. Due to some features of the RemoteControlUnit you have to "
+    "press each button twice with sharp first press. Otherwise the previous key will be repeated";
+constexpr const char* kNotTrainedText =
+    "The button has not been trained. Repeat the training or use another RemoteControlUnit";
+constexpr const char* kDuplicateText = "The same signal has been already registered for another button";
+constexpr const char* kUnsureText =
+    "The button has been trained.Probably you did not follow the training instructions "
+    "precisely;you have made only single press/hold\n If so, please retrain the button.";
+constexpr const char* kHowToCaption = "The Brief Instructions";
+constexpr const char* kSettingsCaption = "Ovalink :: Settings";
+constexpr int kEnableBox = 1010;
+
+// Button indices and what the built-in command table sends for them.
+constexpr int kStop = 0, kPause = 1, kPlay = 3, kSkip = 6, kVolumeUp = 7, kUp = 11, kStar = 29;
+constexpr unsigned kAppCommandPlay = 46, kAppCommandVolumeUp = 10;
+constexpr unsigned kVkUp = 0x26;
+
+std::string Shot(const std::string& name, HWND window) {
+  return test::SaveWindowShot(name, window, 40);
+}
+
+class EndToEnd : public ::testing::Test {
+ protected:
+  EndToEnd() { ClearProgramSettings(); }
+  ~EndToEnd() override { ClearProgramSettings(); }
+
+  // First start: no code stored, so the window shows itself with the brief instructions.
+  static void AcknowledgeFirstStart(QuorSim& sim, const std::string& screenshot = "") {
+    HWND howTo = sim.WaitForDialog(kHowToCaption, 15000);
+    ASSERT_NE(howTo, nullptr);
+    if (!screenshot.empty()) test::SaveArtifact(screenshot, test::CaptureScreen({0, 0, 1280, 800}));
+    ASSERT_TRUE(sim.Dismiss(howTo));
+  }
+
+  // A recognised press reaches `standIn` as (message, value), greys button `index` and
+  // releases it again.
+  static void ExpectPressDelivered(QuorSim& sim, StandIn& standIn, const std::string& key,
+                                   bool pressRepeatForm, int index, const char* message,
+                                   unsigned value, const std::string& screenshot = "") {
+    const std::size_t before = standIn.Count(message, value);
+    sim.PressLikeAPerson(key, pressRepeatForm);
+    EXPECT_TRUE(WaitUntil([&] { return !sim.Enabled(index); }, 10000)) << "button never greyed";
+    if (!screenshot.empty()) Shot(screenshot, sim.Main());
+    EXPECT_TRUE(WaitUntil([&] { return standIn.Count(message, value) > before; }, 10000))
+        << key << " did not arrive as " << message << " " << value;
+    EXPECT_TRUE(WaitUntil([&] { return sim.Enabled(index); }, 10000)) << "button stayed grey";
+  }
+
+  // With Enable off a press is still recognised (its level shows, and the bar falls back a
+  // second later) but nothing is sent and no button greys.
+  static void ExpectPressIgnored(QuorSim& sim, StandIn& standIn, const std::string& key, int index,
+                                 unsigned appCommand) {
+    const std::size_t before = standIn.ReceivedSoFar().size();
+    sim.PressLikeAPerson(key, true);
+    bool greyed = false;
+    EXPECT_TRUE(WaitUntil([&] { greyed |= !sim.Enabled(index); return sim.Level() > 0; }, 10000))
+        << "the press was not recognised";
+    EXPECT_TRUE(WaitUntil([&] { greyed |= !sim.Enabled(index); return sim.Level() == 0; }, 10000));
+    EXPECT_FALSE(greyed);
+    EXPECT_EQ(standIn.ReceivedSoFar().size(), before) << "sent although Enable is off";
+    // A click sends all the same.
+    const std::size_t clicks = standIn.Count("WM_APPCOMMAND", appCommand);
+    PostClick(sim.Main(), kFirstButton + kVolumeUp);
+    EXPECT_TRUE(WaitUntil([&] { return standIn.Count("WM_APPCOMMAND", appCommand) > clicks; }, 10000));
+  }
+};
+
+TEST_F(EndToEnd, NecTrainedLiveDrivesMediaCenterUntilExitAndAfterRestart) {
+  StandIn mediaCenter("eHome Render Window", "media_center.log");
+  ASSERT_NE(mediaCenter.Window(), nullptr);
+  {
+    QuorSim sim("builtin:nec");
+    ASSERT_TRUE(sim.Started());
+    EXPECT_EQ(sim.Caption(kPlay), "Play !");
+    AcknowledgeFirstStart(sim, "e2e_first_start");
+
+    HWND box = sim.Train(kPlay, "KEY_PLAY", UserHabit::kFollowsPrompts, "e2e_training_nec");
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(WindowText(box), "Information");
+    EXPECT_EQ(MessageBoxText(box), kPressRepeatText);
+    Shot("e2e_box_trained_press_repeat", box);
+    ASSERT_TRUE(sim.Dismiss(box));
+    EXPECT_EQ(sim.Caption(kPlay), "Play");
+    EXPECT_EQ(sim.Caption(kStop), "Stop !");
+
+    ExpectPressDelivered(sim, mediaCenter, "KEY_PLAY", true, kPlay, "WM_APPCOMMAND", kAppCommandPlay,
+                         "e2e_greyed_after_press");
+
+    // A click sends without the remote, and greys nothing.
+    const std::size_t clicks = mediaCenter.Count("WM_APPCOMMAND", kAppCommandVolumeUp);
+    PostClick(sim.Main(), kFirstButton + kVolumeUp);
+    EXPECT_TRUE(WaitUntil([&] { return mediaCenter.Count("WM_APPCOMMAND", kAppCommandVolumeUp) > clicks; },
+                          10000));
+    EXPECT_TRUE(sim.Enabled(kVolumeUp));
+
+    // Enable off from the tray menu.
+    sim.Command(kIdEnable);
+    sim.Sync();
+    EXPECT_EQ(ReadSetting("Enable", 1), 0u);
+    ExpectPressIgnored(sim, mediaCenter, "KEY_PLAY", kPlay, kAppCommandVolumeUp);
+
+    // On again from the tray menu, off from the settings dialog.
+    sim.Command(kIdEnable);
+    sim.Sync();
+    EXPECT_EQ(ReadSetting("Enable", 0), 1u);
+    sim.Command(kIdSettings);
+    HWND settings = sim.WaitForDialog(kSettingsCaption, 10000);
+    ASSERT_NE(settings, nullptr);
+    HWND enableBox = GetDlgItem(settings, kEnableBox);
+    EXPECT_EQ(SendMessageA(enableBox, BM_GETCHECK, 0, 0), BST_CHECKED);
+    PostClick(settings, kEnableBox);
+    EXPECT_TRUE(WaitUntil([&] { return SendMessageA(enableBox, BM_GETCHECK, 0, 0) == BST_UNCHECKED; }, 5000));
+    Shot("e2e_settings_enable_off", settings);
+    ASSERT_TRUE(sim.Dismiss(settings));
+    EXPECT_EQ(ReadSetting("Enable", 1), 0u);
+    ExpectPressIgnored(sim, mediaCenter, "KEY_PLAY", kPlay, kAppCommandVolumeUp);
+
+    ASSERT_TRUE(sim.Exit()) << "the process did not end after Exit";
+    EXPECT_EQ(sim.UartAtExit(), "divisor=12 line-control=0x03");
+  }
+  {
+    // A restart loads the trained code: no " !" on Play, and its presses work at once.
+    QuorSim sim("builtin:nec");
+    ASSERT_TRUE(sim.Started());
+    ASSERT_TRUE(WaitUntil([&] { return sim.Caption(kStop) == "Stop !"; }, 10000));
+    EXPECT_EQ(sim.Caption(kPlay), "Play");
+    EXPECT_EQ(FindProcessWindow(sim.Program().Id(), kHowToCaption, "#32770"), nullptr);
+    sim.Command(kIdEnable);
+    sim.Sync();
+    ASSERT_EQ(ReadSetting("Enable", 0), 1u);
+    ExpectPressDelivered(sim, mediaCenter, "KEY_PLAY", true, kPlay, "WM_APPCOMMAND", kAppCommandPlay);
+    ASSERT_TRUE(sim.Exit());
+    EXPECT_EQ(sim.UartAtExit(), "divisor=12 line-control=0x03");
+  }
+}
+
+TEST_F(EndToEnd, Rc5TrainedLiveDrivesMediaPlayerByCharacterAndKeystroke) {
+  StandIn mediaPlayer("WMPlayerApp", "media_player.log");
+  ASSERT_NE(mediaPlayer.Window(), nullptr);
+  QuorSim sim("builtin:rc5");
+  ASSERT_TRUE(sim.Started());
+  AcknowledgeFirstStart(sim);
+
+  // An alternating remote trains without a message box.
+  EXPECT_EQ(sim.Train(kStar, "KEY_NUMERIC_STAR"), nullptr);
+  EXPECT_EQ(sim.Caption(kStar), "*");
+  EXPECT_EQ(sim.Train(kUp, "KEY_UP"), nullptr);
+  EXPECT_EQ(sim.Caption(kUp), "Up");
+
+  ExpectPressDelivered(sim, mediaPlayer, "KEY_NUMERIC_STAR", false, kStar, "WM_CHAR", '*');
+  ExpectPressDelivered(sim, mediaPlayer, "KEY_UP", false, kUp, "WM_KEYDOWN", kVkUp);
+  ASSERT_TRUE(sim.Exit());
+  EXPECT_EQ(sim.UartAtExit(), "divisor=12 line-control=0x03");
+}
+
+TEST_F(EndToEnd, TrainingOutcomesShowTheirMessageBoxes) {
+  QuorSim sim("builtin:nec");
+  ASSERT_TRUE(sim.Started());
+  AcknowledgeFirstStart(sim);
+
+  HWND box = sim.Train(kStop, "KEY_STOP", UserHabit::kNeverPresses);
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(WindowText(box), "Error");
+  EXPECT_EQ(MessageBoxText(box), kNotTrainedText);
+  Shot("e2e_box_not_trained", box);
+  ASSERT_TRUE(sim.Dismiss(box));
+  EXPECT_EQ(sim.Caption(kStop), "Stop !");
+
+  box = sim.Train(kPlay, "KEY_PLAY");
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(MessageBoxText(box), kPressRepeatText);
+  ASSERT_TRUE(sim.Dismiss(box));
+
+  box = sim.Train(kPause, "KEY_PLAY");
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(WindowText(box), "Duplicated Command");
+  EXPECT_EQ(MessageBoxText(box), kDuplicateText);
+  Shot("e2e_box_duplicated", box);
+  ASSERT_TRUE(sim.Dismiss(box));
+  EXPECT_EQ(sim.Caption(kPause), "Pause !");
+
+  box = sim.Train(kSkip, "KEY_NEXT", UserHabit::kHoldsInsteadOfTapping);
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(WindowText(box), "Information");
+  EXPECT_EQ(MessageBoxText(box), kUnsureText);
+  Shot("e2e_box_trained_unsure", box);
+  ASSERT_TRUE(sim.Dismiss(box));
+  EXPECT_EQ(sim.Caption(kSkip), "Skip");
+
+  ASSERT_TRUE(sim.Exit());
+}
+
+}  // namespace
+}  // namespace ovalink::e2e

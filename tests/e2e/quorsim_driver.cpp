@@ -1,0 +1,152 @@
+#include "quorsim_driver.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "quorsim/sim_remote_link.h"
+#include "tests/win32_ui/ui_test_support.h"
+
+namespace ovalink::e2e {
+
+namespace {
+constexpr const char* kHoldPrompt = "Hold the button till the progress ends";
+constexpr const char* kSharpPrompt = "Make several sharp keystrokes till the progress ends";
+constexpr const char* kTrainingCaption = "The Training Instructions";
+constexpr DWORD kTrainingLimitMs = 90000;
+// A person's rhythm of sharp keystrokes.
+constexpr double kTapEveryMs = 300;
+// The two presses of a sharp double press begin at least this far apart.
+constexpr double kDoublePressMs = 120;
+}  // namespace
+
+QuorSim::QuorSim(const std::string& remote) : uartFile_(BuildPath("e2e/QuorSim.uart")) {
+  CreateDirectoryA(BuildPath("e2e").c_str(), nullptr);
+  DeleteFileA(uartFile_.c_str());
+  process_ = Process("\"" + std::string(OVALINK_QUORSIM_EXE) + "\"",
+                     {std::string(kSimRemoteVariable) + "=" + remote,
+                      std::string(kSimUartFileVariable) + "=" + uartFile_});
+  WaitUntil([&] { return (main_ = FindProcessWindow(process_.Id(), "Ovalink", "#32770")) != nullptr; },
+            20000);
+}
+
+QuorSim::~QuorSim() {
+  if (process_.Running() && main_) {
+    Command(kIdExit);
+    process_.WaitForExit(10000);
+  }
+}
+
+void QuorSim::Sync() const {
+  DWORD_PTR result = 0;
+  SendMessageTimeoutA(main_, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &result);
+}
+
+HWND QuorSim::WaitForDialog(const std::string& caption, DWORD timeoutMs) const {
+  HWND found = nullptr;
+  WaitUntil([&] {
+    found = FindProcessWindow(process_.Id(), caption, "#32770");
+    return found != nullptr && IsWindowVisible(found);
+  }, timeoutMs);
+  return found;
+}
+
+bool QuorSim::Dismiss(HWND dialog) const {
+  PostClick(dialog, IDOK);
+  return WaitUntil([&] { return !IsWindow(dialog); }, 10000);
+}
+
+void QuorSim::Show() const {
+  Command(kIdOpen);
+  WaitUntil([&] { return IsWindowVisible(main_) != FALSE; }, 5000);
+}
+
+HWND QuorSim::Train(int index, const std::string& key, UserHabit habit, const std::string& screenshot) {
+  HWND instructions = nullptr;
+  {
+    CtrlKeyDown ctrl;
+    PostClick(main_, kFirstButton + index);
+    instructions = WaitForDialog(kTrainingCaption, 10000);
+  }
+  EXPECT_NE(instructions, nullptr) << "no training instructions after Ctrl+Click";
+  if (!instructions) return nullptr;
+  EXPECT_TRUE(Dismiss(instructions));
+  bool holding = false;
+  bool sawPrompt = false;
+  bool shot = screenshot.empty();
+  ULONGLONG nextTap = 0;
+  HWND box = nullptr;
+  const bool ended = WaitUntil([&] {
+    for (const char* caption : {"Information", "Error", "Duplicated Command"}) {
+      if ((box = FindProcessWindow(process_.Id(), caption, "#32770")) != nullptr) return true;
+    }
+    const std::string prompt = Prompt();
+    const int level = Level();
+    if (prompt == kLevelCaption) {
+      if (!sawPrompt) return false;
+      // The report restores the label just before its message box; once the window has
+      // handled everything, a box would exist.
+      Sync();
+      for (const char* caption : {"Information", "Error", "Duplicated Command"}) {
+        if ((box = FindProcessWindow(process_.Id(), caption, "#32770")) != nullptr) return true;
+      }
+      return true;
+    }
+    sawPrompt = true;
+    if (habit == UserHabit::kNeverPresses) return false;
+    const bool sharp = prompt == kSharpPrompt && habit != UserHabit::kHoldsInsteadOfTapping;
+    const bool hold = prompt == kHoldPrompt || (prompt == kSharpPrompt && !sharp);
+    if (hold) {
+      if (!holding && level < 100) {
+        Remote("down " + key);
+        holding = true;
+      } else if (holding && level == 100) {
+        Remote("up");
+        holding = false;
+      }
+      if (!shot && level >= 40) {
+        test::SaveWindowShot(screenshot, main_);
+        shot = true;
+      }
+    } else if (sharp) {
+      if (holding) {
+        Remote("up");
+        holding = false;
+      }
+      if (GetTickCount64() >= nextTap) {
+        Remote("press " + key);
+        nextTap = GetTickCount64() + ULONGLONG(kTapEveryMs);
+      }
+    } else if (holding) {  // "Release ..."
+      Remote("up");
+      holding = false;
+    }
+    return false;
+  }, kTrainingLimitMs);
+  if (holding) Remote("up");
+  EXPECT_TRUE(ended) << "training did not end; last prompt: " << Prompt();
+  return box;
+}
+
+std::string QuorSim::PressLikeAPerson(const std::string& key, bool pressRepeatForm) const {
+  if (!pressRepeatForm) return Remote("press " + key + " 300");
+  const std::string first = Remote("press " + key);
+  const std::int64_t start = ReplyCounter(first, "start");
+  WaitUntil([&] { return CounterToMs(CounterNow() - start) >= kDoublePressMs; }, 5000);
+  return Remote("press " + key);
+}
+
+bool QuorSim::Exit() {
+  Command(kIdExit);
+  return process_.WaitForExit(15000);
+}
+
+std::string QuorSim::UartAtExit() const {
+  std::ifstream in(uartFile_);
+  std::string line;
+  std::getline(in, line);
+  while (!line.empty() && (line.back() == '\r' || line.back() == '\n')) line.pop_back();
+  return line;
+}
+
+}  // namespace ovalink::e2e
