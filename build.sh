@@ -3,6 +3,7 @@
 #   ./build.sh demo [quor-sim demo options]   build the lab and run its demo
 #   ./build.sh test                           build every preset and run every test
 #   ./build.sh package                        the manual, setup programs and zips in build/package
+#   ./build.sh quorsim [--remote builtin:rc5] the program under Wine on a simulated PC
 # Installs the Debian packages it needs when they are missing (as root, or through sudo).
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -59,6 +60,12 @@ case "${1:-}" in
     configure_and_build native --target quor-sim >/dev/null
     exec ./build/native/tools/quor-sim demo "$@"
     ;;
+  quorsim)
+    shift
+    need_packages "${native_packages[@]}" "${windows_packages[@]}"
+    configure_and_build win64 --target QuorSim quor-remote >/dev/null
+    exec scripts/quorsim.sh "$@"
+    ;;
   test)
     need_packages "${native_packages[@]}" "${windows_packages[@]}" "${package_packages[@]}"
     echo "== native: build and unit tests"
@@ -79,7 +86,7 @@ case "${1:-}" in
     build_package
     ;;
   *)
-    echo "usage: $0 demo|test|package" >&2
+    echo "usage: $0 demo|test|package|quorsim" >&2
     exit 2
     ;;
 esac

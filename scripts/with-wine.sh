@@ -2,24 +2,30 @@
 # Runs a command with a private 64-bit Wine prefix and an Xvfb display:
 #   scripts/with-wine.sh PREFIX_DIR COMMAND [ARGS...]
 # The prefix is created on first use (about 13 s); one persistent wineserver serves the
-# whole command, and it and Xvfb are stopped by their own PIDs afterwards.
+# whole command, and it and Xvfb are stopped by their own PIDs afterwards. With
+# OVALINK_SHOW=1 and a DISPLAY, windows appear on that display instead of a private Xvfb.
 set -euo pipefail
 prefix=$(realpath -m "$1"); shift
 export WINEPREFIX="$prefix" WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 wine=/usr/lib/wine/wine64
 wineserver=/usr/lib/wine/wineserver64
 
-# A display of our own: Xvfb picks a free number and tells us through a pipe.
-fifo=$(mktemp -u); mkfifo "$fifo"
-Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
-xvfb_pid=$!
-read -r display <"$fifo"; rm -f "$fifo"
-export DISPLAY=":$display"
+xvfb_pid=""
+if [ "${OVALINK_SHOW:-0}" != 1 ] || [ -z "${DISPLAY:-}" ]; then
+  # A display of our own: Xvfb picks a free number and tells us through a pipe.
+  fifo=$(mktemp -u); mkfifo "$fifo"
+  Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
+  xvfb_pid=$!
+  read -r display <"$fifo"; rm -f "$fifo"
+  export DISPLAY=":$display"
+fi
 
 cleanup() {
   "$wineserver" -k >/dev/null 2>&1 || true
-  kill "$xvfb_pid" >/dev/null 2>&1 || true
-  wait "$xvfb_pid" 2>/dev/null || true
+  if [ -n "$xvfb_pid" ]; then
+    kill "$xvfb_pid" >/dev/null 2>&1 || true
+    wait "$xvfb_pid" 2>/dev/null || true
+  fi
 }
 trap cleanup EXIT
 
