@@ -24,19 +24,19 @@ bool Win32PortDriver::IsNtPlatform() {
 }
 
 bool Win32PortDriver::OpenDevice() {
-  device_.Reset(CreateFileA("\\\\.\\Quor", GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+  device_.reset(CreateFileA("\\\\.\\Quor", GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  return device_.Valid();
+  return bool(device_);
 }
 
 bool Win32PortDriver::GrantAccess() {
-  return device_.Valid() && Control(device_.Get(), kGrantPortAccess);
+  return bool(device_) && Control(device_.get(), kGrantPortAccess);
 }
 
 void Win32PortDriver::WithdrawAccess() {
-  if (device_.Valid()) Control(device_.Get(), kWithdrawPortAccess);
+  if (device_) Control(device_.get(), kWithdrawPortAccess);
 }
 
-void Win32PortDriver::CloseDevice() { device_.Reset(); }
+void Win32PortDriver::CloseDevice() { device_.reset(); }
 
 }  // namespace ovalink

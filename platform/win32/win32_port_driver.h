@@ -16,7 +16,7 @@ class Win32PortDriver : public PortDriverBackend {
   void CloseDevice() override;
 
  private:
-  UniqueHandle device_;
+  KernelHandle device_;
 };
 
 }  // namespace ovalink

@@ -45,11 +45,11 @@ DWORD RunAndWait(std::string commandLine) {
   if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                       &startup, &info))
     return GetLastError() | 0x80000000u;
-  UniqueHandle process(info.hProcess);
-  UniqueHandle thread(info.hThread);
-  if (WaitForSingleObject(process.Get(), 60000) != WAIT_OBJECT_0) return 0xFFFFFFFFu;
+  KernelHandle process(info.hProcess);
+  KernelHandle thread(info.hThread);
+  if (WaitForSingleObject(process.get(), 60000) != WAIT_OBJECT_0) return 0xFFFFFFFFu;
   DWORD code = 0;
-  GetExitCodeProcess(process.Get(), &code);
+  GetExitCodeProcess(process.get(), &code);
   return code;
 }
 

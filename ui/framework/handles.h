@@ -1,64 +1,29 @@
 #pragma once
-// Move-only owners for the GDI objects, icons, image lists and device contexts that the
-// windows use. Each closes what it holds on destruction and on move-assignment.
+// Owners for the GDI objects, icons, image lists, device contexts and menus that the windows
+// use, and scoped selections and device contexts.
 
 #include <windows.h>
 #include <commctrl.h>
 
-#include <utility>
+#include "platform/win32/unique_handle.h"
 
 namespace ovalink {
 
-template <typename Traits>
-class UniqueHandle {
- public:
-  using Handle = typename Traits::Handle;
-
-  UniqueHandle() = default;
-  explicit UniqueHandle(Handle handle) : handle_(handle) {}
-  ~UniqueHandle() { reset(); }
-
-  UniqueHandle(const UniqueHandle&) = delete;
-  UniqueHandle& operator=(const UniqueHandle&) = delete;
-  UniqueHandle(UniqueHandle&& other) noexcept : handle_(other.release()) {}
-  UniqueHandle& operator=(UniqueHandle&& other) noexcept {
-    if (this != &other) reset(other.release());
-    return *this;
-  }
-
-  Handle get() const { return handle_; }
-  explicit operator bool() const { return handle_ != nullptr; }
-
-  Handle release() { return std::exchange(handle_, nullptr); }
-  void reset(Handle handle = nullptr) {
-    Handle old = std::exchange(handle_, handle);
-    if (old) Traits::Close(old);
-  }
-
- private:
-  Handle handle_ = nullptr;
-};
-
 namespace handle_traits {
 template <typename H>
-struct GdiObject {
-  using Handle = H;
+struct GdiObject : Plain<H> {
   static void Close(H handle) { DeleteObject(handle); }
 };
-struct Icon {
-  using Handle = HICON;
+struct Icon : Plain<HICON> {
   static void Close(HICON handle) { DestroyIcon(handle); }
 };
-struct ImageList {
-  using Handle = HIMAGELIST;
+struct ImageList : Plain<HIMAGELIST> {
   static void Close(HIMAGELIST handle) { ImageList_Destroy(handle); }
 };
-struct MemoryDC {
-  using Handle = HDC;
+struct MemoryDC : Plain<HDC> {
   static void Close(HDC handle) { DeleteDC(handle); }
 };
-struct Menu {
-  using Handle = HMENU;
+struct Menu : Plain<HMENU> {
   static void Close(HMENU handle) { DestroyMenu(handle); }
 };
 }  // namespace handle_traits
