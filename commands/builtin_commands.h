@@ -4,11 +4,12 @@
 #include <array>
 #include <cstddef>
 
+#include "app/shared_constants.h"
 #include "commands/remote_command.h"
 
 namespace ovalink {
 
-constexpr std::size_t kBuiltinCommandCount = 34;
+constexpr std::size_t kBuiltinCommandCount = kButtonCount;
 
 const std::array<RemoteCommand, kBuiltinCommandCount>& BuiltinCommands();
 

@@ -3,7 +3,7 @@
 namespace ovalink {
 
 namespace {
-constexpr const char* kCaptions[kVirtualButtonCount] = {
+constexpr const char* kCaptions[kButtonCount] = {
     "Stop", "Pause", "Rew", "Play", "Fwd",  "Replay", "Skip", "Vol+", "Vol-",
     "Rec",  "Back",  "Up",  "More", "Left", "OK",     "Right", "Down", "Ch+",
     "Mute", "Ch-",   "1",   "2",    "3",    "4",      "5",     "6",    "7",
@@ -11,7 +11,7 @@ constexpr const char* kCaptions[kVirtualButtonCount] = {
 }  // namespace
 
 const char* ButtonCaption(int button) {
-  return button >= 0 && button < kVirtualButtonCount ? kCaptions[button] : "";
+  return button >= 0 && button < kButtonCount ? kCaptions[button] : "";
 }
 
 }  // namespace ovalink

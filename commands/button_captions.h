@@ -1,9 +1,9 @@
 #pragma once
 // The captions of the virtual remote's 34 buttons, by button index.
 
-namespace ovalink {
+#include "app/shared_constants.h"
 
-constexpr int kVirtualButtonCount = 34;
+namespace ovalink {
 
 // "" outside 0-33.
 const char* ButtonCaption(int button);

@@ -4,13 +4,14 @@
 #include <vector>
 
 #include "app/reg_key.h"
+#include "app/registry_layout.h"
+#include "app/shared_constants.h"
 #include "commands/builtin_commands.h"
 #include "commands/command_delivery.h"
 
 namespace ovalink {
 
 namespace {
-constexpr std::uint16_t kIndexMask = 0x7FFF;
 
 bool IsBlank(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 }  // namespace
@@ -64,7 +65,7 @@ void CommandMap::LoadCommands() {
 }
 
 const RemoteCommand* CommandMap::FindCommand(std::uint16_t pressValue) const {
-  const auto found = commands_.find(static_cast<std::uint16_t>(pressValue & kIndexMask));
+  const auto found = commands_.find(static_cast<std::uint16_t>(pressValue & kPressIndexMask));
   return found == commands_.end() ? nullptr : &found->second;
 }
 

@@ -19,9 +19,6 @@ enum class SendResult {
   RepeatSuppressed = 3,  // a held button whose command does not repeat; nothing sent
 };
 
-// Registry key of the bindings, under the current user.
-constexpr const char* kCommandsKey = "SOFTWARE\\Quor\\1.5\\Commands";
-
 // The binding key of a registry value name: the C runtime's atoi (leading blanks, a sign,
 // digits up to the first non-digit, saturating on overflow as the Windows runtime does),
 // truncated to 16 bits. "07" and "7" name the same button; "abc" names button 0.

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app/reg_key.h"
+#include "app/registry_layout.h"
 #include "engine/engine_types.h"
 #include "engine/rc_listener.h"
 

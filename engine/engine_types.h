@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+#include "app/shared_constants.h"
+
 namespace ovalink {
 
 enum EngineMode : std::int32_t { Stopped = 0, Training = 1, Listening = 2 };
@@ -21,20 +23,7 @@ enum TrainingResult : int {
   TrainedUnsure = 4,
 };
 
-// Press value meaning "nothing recognised"; never posted.
-constexpr std::uint16_t kNoPress = 0xFFFF;
-constexpr std::uint16_t kAlternateMarker = 0x8000;
-constexpr int kButtonCount = 34;
-
-// The label that shows training prompts, above the level bar.
-constexpr int kPromptControlId = 1024;
-
 constexpr const char* kAppCaption = "Ovalink";
 constexpr const char* kDriverMissingText = "Device Driver is not found.\n Reinstall the program.";
-
-constexpr const char* kSettingsKey = "SOFTWARE\\Quor\\1.5";
-constexpr const char* kCodes1Key = "SOFTWARE\\Quor\\1.5\\Codes1";
-constexpr const char* kCodes2Key = "SOFTWARE\\Quor\\1.5\\Codes2";
-constexpr const char* kCodeFlagsKey = "SOFTWARE\\Quor\\1.5\\CodeFlags";
 
 }  // namespace ovalink

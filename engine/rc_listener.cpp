@@ -1,6 +1,7 @@
 #include "engine/rc_listener.h"
 
 #include "app/reg_key.h"
+#include "app/registry_layout.h"
 #include "engine/engine_types.h"
 
 namespace ovalink {
@@ -28,10 +29,10 @@ RCListener::RCListener(const EngineServices& services)
     return;
   }
   RegKey settings(RegRoot::CurrentUser, kSettingsKey);
-  minReads_ = ClampSetting(settings.ReadDword("MinReads", 10), 1, kMaxTrainTimes - 1);
+  minReads_ = ClampSetting(settings.ReadDword(kMinReadsValue, kDefaultMinReads), 1, kMaxTrainTimes - 1);
   // Histogram counters are 8 bits: more trains than 255 per pattern would wrap them.
-  codeCount_ = ClampSetting(settings.ReadDword("CodeCount", 5), 1, 255);
-  limit_ = ClampSetting(settings.ReadDword("Limit", 2), 1, 255);
+  codeCount_ = ClampSetting(settings.ReadDword(kCodeCountValue, kDefaultCodeCount), 1, 255);
+  limit_ = ClampSetting(settings.ReadDword(kLimitValue, kDefaultLimit), 1, 255);
   lastRecognitionTime_ = clock_.CalendarSeconds();
   trainTimes_.reserve(kMaxTrainTimes);
 }

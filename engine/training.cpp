@@ -4,16 +4,14 @@
 #include <cstdio>
 
 #include "app/reg_key.h"
+#include "app/registry_layout.h"
 #include "engine/engine_types.h"
 #include "engine/rc_listener.h"
+#include "engine/training_prompts.h"
 
 namespace ovalink {
 
 namespace {
-constexpr const char* kHoldPrompt = "Hold the button till the progress ends";
-constexpr const char* kReleasePrompt = "Release for 3 second and press again";
-constexpr const char* kSharpIntroPrompt = "Release for 3 second and make several sharp keystrokes";
-constexpr const char* kSharpPrompt = "Make several sharp keystrokes till the progress ends";
 constexpr std::uint32_t kReleasePauseMs = 3000;
 constexpr std::int64_t kPatternTimeLimitSeconds = 15;
 constexpr int kHoldPatterns = 4;

@@ -1,8 +1,8 @@
 #include "ui/ask_dialog.h"
 
 #include "app/reg_key.h"
+#include "app/registry_layout.h"
 #include "resources/resource.h"
-#include "ui/settings_key.h"
 
 namespace ovalink {
 
@@ -10,7 +10,7 @@ CAskDialog::CAskDialog(int captionId, int textId, const std::string& name, CWnd*
     : C_Dialog(IDD_ASK, parent),
       m_textId(textId),
       m_captionId(captionId),
-      m_flagName("NoAsk" + name),
+      m_flagName(kNoAskPrefix + name),
       m_dontShow(1) {}
 
 const MessageMap* CAskDialog::ClassMessageMap() {

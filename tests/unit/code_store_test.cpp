@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "app/reg_key.h"
+#include "app/registry_layout.h"
 #include "engine/rc_engine.h"
 #include "support/engine_fixture.h"
 

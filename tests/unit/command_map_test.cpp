@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/reg_key.h"
+#include "app/registry_layout.h"
 #include "commands/builtin_commands.h"
 #include "platform/memory/memory_registry_store.h"
 #include "tests/unit/recording_target_system.h"

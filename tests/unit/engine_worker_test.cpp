@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "app/reg_key.h"
+#include "app/registry_layout.h"
 #include "engine/rc_engine.h"
 #include "support/engine_fixture.h"
 

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "app/reg_key.h"
+#include "app/registry_layout.h"
 #include "commands/command_delivery.h"
 #include "commands/command_map.h"
 #include "platform/memory/memory_registry_store.h"

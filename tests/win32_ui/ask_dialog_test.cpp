@@ -10,7 +10,7 @@
 #include "resources/resource.h"
 #include "ui/about.h"
 #include "ui/ask_dialog.h"
-#include "ui/settings_key.h"
+#include "app/registry_layout.h"
 #include "ui_test_support.h"
 
 namespace ovalink {

@@ -26,7 +26,7 @@ struct PlannedPress {
 void Score(const std::vector<std::uint16_t>& values, std::uint16_t before, int button,
            BenchResult& result) {
   bool wrong = false;
-  for (std::uint16_t v : values) wrong |= (v & 0x7FFF) != button;
+  for (std::uint16_t v : values) wrong |= (v & kPressIndexMask) != button;
   if (wrong) {
     ++result.wrong;
     return;

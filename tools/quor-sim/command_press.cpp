@@ -5,6 +5,7 @@
 #include <ostream>
 
 #include "app/reg_key.h"
+#include "app/registry_layout.h"
 #include "engine/engine_types.h"
 #include "tools/quor-sim/cli.h"
 #include "tools/quor-sim/lab.h"

@@ -15,7 +15,7 @@ void RunTrain(const std::vector<std::string>& args, std::ostream& out) {
   const sim::Remote remote = LoadRemoteFor(options.Text("remote"));
   const int key = remote.KeyIndex(options.Text("key"));
   if (key < 0) throw CommandError("train: remote " + remote.name + " has no key " + options.Text("key"));
-  const int button = int(options.Integer("button", 0, 0, kVirtualButtonCount - 1));
+  const int button = int(options.Integer("button", 0, 0, kButtonCount - 1));
   // Only now, with every argument good, is the registry file touched.
   const std::string path = options.Has("registry") ? options.Text("registry") : DefaultLabRegistryPath();
   std::unique_ptr<RegistryStore> registry = OpenLabRegistry(path);

@@ -6,12 +6,11 @@
 
 #include "commands/button_captions.h"
 #include "engine/training_messages.h"
+#include "engine/training_prompts.h"
 
 namespace ovalink::quorsim {
 
 namespace {
-constexpr const char* kHoldPrompt = "Hold the button till the progress ends";
-constexpr const char* kSharpPrompt = "Make several sharp keystrokes till the progress ends";
 constexpr WindowHandle kLabWindow = 0x100;
 // How long a person takes to act on a prompt, and between two sharp keystrokes.
 constexpr double kReactionMs = 400;
@@ -221,7 +220,7 @@ void Lab::OnPost(std::uint32_t message, std::uintptr_t wParam) {
     }
     char hex[16];
     std::snprintf(hex, sizeof hex, "0x%04X", unsigned(value));
-    std::string line = std::string("WM_RC_CODE ") + hex + " -> " + ButtonCaption(value & 0x7FFF);
+    std::string line = std::string("WM_RC_CODE ") + hex + " -> " + ButtonCaption(value & kPressIndexMask);
     if (config_.deliver) {
       playerOutput_.str("");
       const SendResult sent = commands_->SendCommand(value, false);
