@@ -32,6 +32,8 @@ enum class RegRoot { CurrentUser };
 // Opaque key handle; 0 is never a valid handle.
 using RegHandle = std::uintptr_t;
 
+// Thread-safe: the main thread and the worker (code store, training) open keys at the same
+// time; each handle stays on the thread that opened it.
 class RegistryStore {
  public:
   virtual ~RegistryStore() = default;
@@ -65,10 +67,14 @@ class RegistryStore {
   virtual RegStatus DeleteValue(RegHandle key, const std::string& name) = 0;
 };
 
-// The process-wide registry that every RegKey opens. Programs install their back end once
-// at start-up; tests install their own and reset it afterwards (nullptr restores the
-// built-in in-memory store).
+// The process-wide registry that every RegKey opens: the one installed, else the operating
+// system's own. Tests and tools install theirs and reset it afterwards (nullptr restores the
+// system's). Installation happens before other threads use the registry.
 RegistryStore& ActiveRegistry();
 void InstallRegistry(RegistryStore* store);
+
+// The operating system's registry, created on first use; one definition per platform (the
+// Win32 registry; on Linux the .reg file store at DefaultRegistryFilePath()).
+RegistryStore& SystemRegistry();
 
 }  // namespace ovalink

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "app/path_beside_program.h"
+#include "platform/path_beside_program.h"
 
 namespace ovalink {
 

@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/path_beside_program.h"
+#include "platform/path_beside_program.h"
 
 namespace ovalink {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/path_beside_program.h"
+#include "platform/path_beside_program.h"
 #include "app/reg_key.h"
 #include "platform/memory/memory_registry_store.h"
 

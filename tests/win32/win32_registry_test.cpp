@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "app/autostart.h"
-#include "app/path_beside_program.h"
+#include "platform/path_beside_program.h"
 #include "app/reg_key.h"
 
 namespace ovalink {
