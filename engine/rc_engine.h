@@ -1,6 +1,12 @@
 #pragma once
 // RCEngine: the recognition engine with its one worker thread, which either listens for
 // presses or trains one button, and talks to its window only by posting messages.
+//
+// Threads: the start, cancel and stop operations are called by the owner's thread (the main
+// window's) only, never by the worker; they take the state lock around the mode and the
+// worker handle. The window and message identifiers are stored before that lock is taken
+// and read by the worker without it. The worker takes the state lock only for its step from
+// Training back to Listening.
 
 #include <atomic>
 #include <condition_variable>
@@ -36,11 +42,16 @@ class RCEngine : public RCListener {
   RCEngine(const RCEngine&) = delete;
   RCEngine& operator=(const RCEngine&) = delete;
 
+  // Owner's thread; take the state lock.
   int StartListening(WindowHandle window, std::uint32_t codeMessage, std::uint32_t levelMessage);
   int StartTraining(int button, WindowHandle window, std::uint32_t levelMessage,
                     std::uint32_t trainedMessage, int promptControlId);
   void CancelTraining();
+  // Owner's thread. Asks the worker to end and waits up to one second for it, without the
+  // state lock; a worker that ignores it is handed to the forcible-stop hook. A worker in
+  // ShowPrompt waits for the owner's thread, so that wait ends only by time-out.
   void Stop();
+  // Any thread, without a lock.
   bool IsTraining() const { return mode_.load() == Training; }
 
   void ReportLevel(int percent) override;
@@ -48,6 +59,7 @@ class RCEngine : public RCListener {
 
   EngineMode Mode() const { return static_cast<EngineMode>(mode_.load()); }
   bool HasWorker();
+  // Set by the owner before the first start operation.
   void SetWorkerTasks(WorkerTasks* tasks) { tasks_.store(tasks); }
   void SetForceTerminate(ForceTerminateFn fn) { forceTerminate_ = fn; }
   int WorkerFaults() const { return faults_.load(); }

@@ -1,6 +1,12 @@
 #pragma once
 // RCListener: the UART plus the engine's settings, trained codes, window contract and the
 // capture of burst trains. Runs its capture, recognition and training on the worker thread.
+//
+// Threads: the main thread constructs and destroys the object, selects the port and loads
+// the codes; the worker captures, recognises and trains. The code list is guarded by the
+// code-list lock (CodeListLock()); each operation below says whether it takes it or needs
+// the caller to hold it. The code-list lock is never held together with the engine's state
+// lock.
 
 #include <atomic>
 #include <cstdint>
@@ -20,14 +26,16 @@ class RCListener : public Port {
   virtual ~RCListener() = default;
 
   // Progress or match percentage for the level bar; nothing here, posted by the engine.
+  // Worker thread.
   virtual void ReportLevel(int percent);
-  // Whether the owner wants the worker to end; long waits give up when it does.
+  // Whether the owner wants the worker to end; long waits give up when it does. Any thread.
   virtual bool StopRequested() const { return false; }
 
-  // Shows a training prompt in the window's prompt control, if there is one.
+  // Shows a training prompt in the window's prompt control, if there is one. Worker thread;
+  // returns once the window's thread has taken the text, so it waits for that thread.
   void ShowPrompt(const std::string& text);
 
-  // --- capture of burst trains ---
+  // --- capture of burst trains (worker thread, no lock) ---
   using SampleOperation = int (Port::*)();
   int RecordTrain(std::vector<double>& times, double firstWindowSeconds, SampleOperation sample,
                   double gapSeconds);
@@ -35,25 +43,28 @@ class RCListener : public Port {
   static int AddToHistogram(SlotHistogram& histogram, double timeMs);
 
   // --- code store ---
+  // Main thread before listening, and the worker after training; takes the code-list lock.
   int loadCodes();
+  // Any thread; takes the code-list lock.
   bool hasCode(int button);
-  // Caller holds the code-list lock.
+  // Any thread; the caller holds the code-list lock.
   CodeList::iterator findCode(int button);
   void removeCode(CodeList::iterator position);
 
-  // --- recognition and training ---
+  // --- recognition and training (worker thread; they take the code-list lock themselves) ---
   std::uint16_t recognise();
   int trainButton(int button);
   int capturePatterns(int count, const std::string& prompt, std::vector<SlotPattern>& out);
 
-  // Settings and state, for the owner and tests.
+  // Settings and state, for the owner and tests. The settings are fixed after construction;
+  // LastCode and LastRecognitionTime belong to the worker (read them while it is stopped).
   int MinReads() const { return minReads_; }
   int CodeCount() const { return codeCount_; }
   int Limit() const { return limit_; }
   int CompareLength() const { return compareLength_; }
   std::uint16_t LastCode() const { return lastCode_; }
   std::int64_t LastRecognitionTime() const { return lastRecognitionTime_; }
-  std::size_t CodeCountStored();
+  std::size_t CodeCountStored();  // takes the code-list lock
   std::mutex& CodeListLock() { return codeListLock_; }
   Clock& TheClock() { return clock_; }
 
@@ -69,7 +80,7 @@ class RCListener : public Port {
   void PauseMs(std::uint32_t ms);
 
   std::mutex codeListLock_;
-  CodeList codes_;
+  CodeList codes_;  // guarded by codeListLock_
   int compareLength_ = 0;
   int minReads_ = 10;
   int codeCount_ = 5;

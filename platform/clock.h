@@ -5,6 +5,8 @@
 
 namespace ovalink {
 
+// Used by the worker and the main thread at once, without a lock: back ends keep no state
+// that two threads could tear (the virtual clock guards its own).
 class Clock {
  public:
   virtual ~Clock() = default;

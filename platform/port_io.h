@@ -13,6 +13,9 @@ class PortAccessFault : public std::runtime_error {
   PortAccessFault() : std::runtime_error("port access without permission") {}
 };
 
+// Used by the worker (polling, at full speed) and by the main thread (port selection,
+// detection, hand-back) without a lock: each call is one bus access, and the two threads
+// touch the UART's registers in ways the 16550 tolerates interleaved.
 class PortIo {
  public:
   virtual ~PortIo() = default;
@@ -22,7 +25,9 @@ class PortIo {
 };
 
 // Primitive operations of the port driver device. The open/retry/grant policy lives in the
-// core's driver connection; back ends only carry each step out.
+// core's driver connection; back ends only carry each step out. Called without a lock by the
+// driver connection: on the main thread (engine construction and destruction, resume) and on
+// the worker (Reopen after a port fault).
 class PortDriverBackend {
  public:
   virtual ~PortDriverBackend() = default;

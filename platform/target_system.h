@@ -11,6 +11,7 @@ namespace ovalink {
 
 using ThreadId = std::uint32_t;
 
+// Called on the main window's thread only (SendCommand), with no engine lock held.
 class TargetSystem {
  public:
   TargetSystem() = default;

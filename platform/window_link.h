@@ -9,6 +9,7 @@ namespace ovalink {
 // Opaque window handle (an HWND on Win32); 0 = none.
 using WindowHandle = std::uintptr_t;
 
+// Called from the engine's worker thread, with no engine lock held.
 class WindowLink {
  public:
   virtual ~WindowLink() = default;
