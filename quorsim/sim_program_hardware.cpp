@@ -8,7 +8,7 @@
 #include <mutex>
 #include <string>
 
-#include "app/path_beside_program.h"
+#include "platform/path_beside_program.h"
 #include "platform/win32/pipe_line_server.h"
 #include "platform/win32/win32_clock.h"
 #include "quorsim/sim_remote_link.h"

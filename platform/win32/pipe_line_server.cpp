@@ -6,24 +6,24 @@ namespace ovalink {
 
 PipeLineServer::PipeLineServer(const std::string& name, Handler handler)
     : handler_(std::move(handler)), stop_(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {
-  pipe_.Reset(CreateNamedPipeA(name.c_str(),
+  pipe_.reset(CreateNamedPipeA(name.c_str(),
                                PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED | FILE_FLAG_FIRST_PIPE_INSTANCE,
                                PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT, 1, kMaxMessage,
                                kMaxMessage, 0, nullptr));
-  if (pipe_.Valid() && stop_.Valid()) thread_ = std::thread([this] { Serve(); });
+  if (pipe_ && stop_) thread_ = std::thread([this] { Serve(); });
 }
 
 PipeLineServer::~PipeLineServer() {
   if (!thread_.joinable()) return;
-  SetEvent(stop_.Get());
+  SetEvent(stop_.get());
   thread_.join();
 }
 
 bool PipeLineServer::Complete(OVERLAPPED& overlapped, DWORD* bytes) {
-  const HANDLE events[] = {overlapped.hEvent, stop_.Get()};
+  const HANDLE events[] = {overlapped.hEvent, stop_.get()};
   if (WaitForMultipleObjects(2, events, FALSE, INFINITE) != WAIT_OBJECT_0) {
-    CancelIo(pipe_.Get());
-    GetOverlappedResult(pipe_.Get(), &overlapped, bytes, TRUE);
+    CancelIo(pipe_.get());
+    GetOverlappedResult(pipe_.get(), &overlapped, bytes, TRUE);
     return false;
   }
   return true;
@@ -40,44 +40,44 @@ std::string PipeLineServer::Answer(const std::string& request) {
 }
 
 void PipeLineServer::Serve() {
-  UniqueHandle event(CreateEventA(nullptr, TRUE, FALSE, nullptr));
-  if (!event.Valid()) return;
+  KernelHandle event(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+  if (!event) return;
   char buffer[kMaxMessage];
   for (;;) {
     OVERLAPPED overlapped{};
-    overlapped.hEvent = event.Get();
-    ResetEvent(event.Get());
+    overlapped.hEvent = event.get();
+    ResetEvent(event.get());
     DWORD bytes = 0;
-    if (!ConnectNamedPipe(pipe_.Get(), &overlapped)) {
+    if (!ConnectNamedPipe(pipe_.get(), &overlapped)) {
       const DWORD error = GetLastError();
       if (error == ERROR_IO_PENDING) {
         if (!Complete(overlapped, &bytes)) return;
       } else if (error != ERROR_PIPE_CONNECTED) {
         // A client that came and went before we got to it: start over.
-        DisconnectNamedPipe(pipe_.Get());
+        DisconnectNamedPipe(pipe_.get());
         continue;
       }
     }
-    ResetEvent(event.Get());
-    bool ok = ReadFile(pipe_.Get(), buffer, sizeof buffer, nullptr, &overlapped) != 0 ||
+    ResetEvent(event.get());
+    bool ok = ReadFile(pipe_.get(), buffer, sizeof buffer, nullptr, &overlapped) != 0 ||
               GetLastError() == ERROR_IO_PENDING;
     if (ok) {
       if (!Complete(overlapped, &bytes)) return;
-      ok = GetOverlappedResult(pipe_.Get(), &overlapped, &bytes, FALSE) != 0;
+      ok = GetOverlappedResult(pipe_.get(), &overlapped, &bytes, FALSE) != 0;
     }
     if (ok) {
       std::string request(buffer, bytes);
       while (!request.empty() && (request.back() == '\n' || request.back() == '\r')) request.pop_back();
       std::string reply = Answer(request);
       if (reply.size() > kMaxMessage) reply.resize(kMaxMessage);
-      ResetEvent(event.Get());
-      if (WriteFile(pipe_.Get(), reply.data(), DWORD(reply.size()), nullptr, &overlapped) ||
+      ResetEvent(event.get());
+      if (WriteFile(pipe_.get(), reply.data(), DWORD(reply.size()), nullptr, &overlapped) ||
           GetLastError() == ERROR_IO_PENDING) {
         if (!Complete(overlapped, &bytes)) return;
       }
-      FlushFileBuffers(pipe_.Get());
+      FlushFileBuffers(pipe_.get());
     }
-    DisconnectNamedPipe(pipe_.Get());
+    DisconnectNamedPipe(pipe_.get());
   }
 }
 

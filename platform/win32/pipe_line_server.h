@@ -35,8 +35,8 @@ class PipeLineServer {
   std::string Answer(const std::string& request);
 
   Handler handler_;
-  UniqueHandle stop_;
-  UniqueHandle pipe_;
+  KernelHandle stop_;
+  KernelHandle pipe_;
   std::thread thread_;
 };
 

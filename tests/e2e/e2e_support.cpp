@@ -49,7 +49,7 @@ Process::Process(const std::string& commandLine, const std::vector<std::string>&
   std::string line = commandLine;
   if (CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                      &info)) {
-    process_.Reset(info.hProcess);
+    process_.reset(info.hProcess);
     CloseHandle(info.hThread);
     id_ = info.dwProcessId;
   }
@@ -60,22 +60,22 @@ Process::Process(const std::string& commandLine, const std::vector<std::string>&
 
 Process::~Process() {
   if (Running()) {
-    TerminateProcess(process_.Get(), 99);
+    TerminateProcess(process_.get(), 99);
     WaitForExit(5000);
   }
 }
 
 bool Process::Running() const {
-  return process_.Valid() && WaitForSingleObject(process_.Get(), 0) == WAIT_TIMEOUT;
+  return bool(process_) && WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT;
 }
 
 bool Process::WaitForExit(DWORD timeoutMs) const {
-  return !process_.Valid() || WaitForSingleObject(process_.Get(), timeoutMs) == WAIT_OBJECT_0;
+  return !process_ || WaitForSingleObject(process_.get(), timeoutMs) == WAIT_OBJECT_0;
 }
 
 DWORD Process::ExitCode() const {
   DWORD code = STILL_ACTIVE;
-  if (process_.Valid()) GetExitCodeProcess(process_.Get(), &code);
+  if (process_) GetExitCodeProcess(process_.get(), &code);
   return code;
 }
 

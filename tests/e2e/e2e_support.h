@@ -37,7 +37,7 @@ class Process {
   DWORD ExitCode() const;
 
  private:
-  UniqueHandle process_;
+  KernelHandle process_;
   DWORD id_ = 0;
 };
 

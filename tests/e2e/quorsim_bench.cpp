@@ -59,16 +59,16 @@ int main(int argc, char** argv) {
   sim.Command(1);  // IDOK: hide
   sim.Sync();
 
-  ovalink::UniqueHandle process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE,
+  ovalink::KernelHandle process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE,
                                             sim.Program().Id()));
-  const double cpuBefore = CpuSeconds(process.Get());
+  const double cpuBefore = CpuSeconds(process.get());
   const std::int64_t idleStart = CounterNow();
   WaitUntil([&] { return CounterToMs(CounterNow() - idleStart) >= idleSeconds * 1000.0; },
             DWORD(idleSeconds * 1000 + 5000));
   const double idleMs = CounterToMs(CounterNow() - idleStart);
-  const double cpuIdle = CpuSeconds(process.Get()) - cpuBefore;
+  const double cpuIdle = CpuSeconds(process.get()) - cpuBefore;
   PROCESS_MEMORY_COUNTERS memory{};
-  GetProcessMemoryInfo(process.Get(), &memory, sizeof memory);
+  GetProcessMemoryInfo(process.get(), &memory, sizeof memory);
   std::printf("idle listening: %.2f %% of one core over %.1f s (CPU %.3f s)\n",
               100.0 * cpuIdle * 1000.0 / idleMs, idleMs / 1000.0, cpuIdle);
   std::printf("working set: %.1f MiB (peak %.1f MiB)\n", double(memory.WorkingSetSize) / 1048576.0,

@@ -58,9 +58,9 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: e2e_stand_in CLASS LOGFILE\n");
     return 2;
   }
-  ovalink::UniqueHandle log(CreateFileA(argv[2], FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
+  ovalink::KernelHandle log(CreateFileA(argv[2], FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                         nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!log.Valid()) return 2;
+  if (!log) return 2;
   WNDCLASSA windowClass{};
   windowClass.lpfnWndProc = WindowProc;
   windowClass.hInstance = GetModuleHandleA(nullptr);
@@ -69,7 +69,7 @@ int main(int argc, char** argv) {
   if (!RegisterClassA(&windowClass)) return 2;
   const std::string title = std::string("Stand-in ") + argv[1];
   HWND window = CreateWindowA(argv[1], title.c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40,
-                              360, 200, nullptr, nullptr, windowClass.hInstance, log.Get());
+                              360, 200, nullptr, nullptr, windowClass.hInstance, log.get());
   if (!window) return 2;
   MSG msg;
   while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
