@@ -3,12 +3,19 @@
 namespace ovalink::sim {
 
 SimUart* SimPortBus::Find(std::uint16_t address, int* offset) {
+  // Polling reads one UART over and over.
+  if (lastUart_ && address >= lastBase_ && address - lastBase_ <= 7) {
+    *offset = address - lastBase_;
+    return lastUart_;
+  }
   auto it = uarts_.upper_bound(address);
   if (it == uarts_.begin()) return nullptr;
   --it;
   const int delta = address - it->first;
   if (delta < 0 || delta > 7) return nullptr;
   *offset = delta;
+  lastBase_ = it->first;
+  lastUart_ = it->second;
   return it->second;
 }
 

@@ -21,7 +21,10 @@ class SimPortBus : public PortIo {
       : clock_(clock), accessCostNs_(accessCostNs) {}
 
   // Places a UART at `base` (eight registers). The bus does not own it.
-  void Attach(std::uint16_t base, SimUart& uart) { uarts_[base] = &uart; }
+  void Attach(std::uint16_t base, SimUart& uart) {
+    uarts_[base] = &uart;
+    lastUart_ = nullptr;
+  }
 
   std::uint8_t ReadByte(std::uint16_t address) override;
   void WriteByte(std::uint16_t address, std::uint8_t value) override;
@@ -43,6 +46,8 @@ class SimPortBus : public PortIo {
   BusClock& clock_;
   std::int64_t accessCostNs_;
   std::map<std::uint16_t, SimUart*> uarts_;
+  std::uint16_t lastBase_ = 0;
+  SimUart* lastUart_ = nullptr;
   bool granted_ = true;
   int failNext_ = 0;
   std::uint64_t accesses_ = 0;

@@ -3,7 +3,9 @@
 // The counter ticks in nanoseconds. Thread-safe: the engine's worker advances it while other
 // threads read it.
 
+#include <algorithm>
 #include <atomic>
+#include <cmath>
 #include <condition_variable>
 #include <cstdint>
 #include <chrono>
@@ -12,6 +14,7 @@
 
 #include "platform/clock.h"
 #include "sim/bus_clock.h"
+#include "sim/ir/random.h"
 
 namespace ovalink::sim {
 
@@ -63,16 +66,31 @@ class VirtualClock : public Clock, public BusClock {
 
   // Virtual time since start, in nanoseconds.
   std::int64_t NowNs() const { return now_.load(std::memory_order_relaxed); }
+  // Time has one writer at a time (the worker, or a test while no worker runs), so a plain
+  // store will do; a read-modify-write on every simulated port access costs more than the
+  // rest of the access.
   void Advance(std::int64_t ns) {
     const std::int64_t target = now_.load(std::memory_order_relaxed) + ns;
     if (target > horizon_.load(std::memory_order_acquire)) WaitForHorizon(target);
-    now_.fetch_add(ns, std::memory_order_relaxed);
+    now_.store(target, std::memory_order_relaxed);
   }
   void SetNowNs(std::int64_t ns) { now_.store(ns, std::memory_order_relaxed); }
   std::int64_t AccessNs(std::int64_t costNs) override {
     Advance(costNs);
+    if (preemptionsPerSecond_ > 0 && NowNs() >= nextPreemptionNs_) MaybePreempt();
     return NowNs();
   }
+  // The polling thread loses the processor now and then while it records at time-critical
+  // priority: on average `perSecond` times a second, for `minUs`..`maxUs` each, as the
+  // next port access finds. Off at 0. Set before the worker starts.
+  void SetPreemptions(double perSecond, double minUs, double maxUs, std::uint64_t seed) {
+    preemptionsPerSecond_ = perSecond > 0 ? perSecond : 0;
+    preemptionMinNs_ = std::max(minUs, 0.0) * 1000.0;
+    preemptionMaxNs_ = std::max(maxUs * 1000.0, preemptionMinNs_);
+    preemptionRng_ = SplitMix64(seed ^ 0x5EC0DE);
+    if (preemptionsPerSecond_ > 0) nextPreemptionNs_ = NowNs() + NextPreemptionGapNs();
+  }
+  std::uint64_t Preemptions() const { return preemptions_; }
 
   // Pacing for a script on another thread: time is not allowed past the horizon; the thread
   // that would cross it (the engine's worker) waits there until the horizon moves on. So a
@@ -107,6 +125,18 @@ class VirtualClock : public Clock, public BusClock {
     return z ^ (z >> 31);
   }
 
+  std::int64_t NextPreemptionGapNs() {
+    return std::int64_t(-std::log(1.0 - preemptionRng_.Unit()) / preemptionsPerSecond_ * 1e9);
+  }
+  // Only recording runs at time-critical priority; the idle polls sleep between them anyway.
+  void MaybePreempt() {
+    if (IsTimeCritical()) {
+      ++preemptions_;
+      Advance(std::int64_t(preemptionRng_.Between(preemptionMinNs_, preemptionMaxNs_)));
+    }
+    nextPreemptionNs_ = NowNs() + NextPreemptionGapNs();
+  }
+
   void WaitForHorizon(std::int64_t target) {
     std::unique_lock<std::mutex> lock(horizonMutex_);
     while (target > horizon_.load(std::memory_order_acquire)) {
@@ -127,6 +157,13 @@ class VirtualClock : public Clock, public BusClock {
   bool parked_ = false;
   std::atomic<std::int64_t> now_{0};
   std::atomic<bool> timeCritical_{false};
+  // Pre-emptions: touched only by the thread that makes the port accesses.
+  double preemptionsPerSecond_ = 0;
+  double preemptionMinNs_ = 0;
+  double preemptionMaxNs_ = 0;
+  SplitMix64 preemptionRng_{0};
+  std::int64_t nextPreemptionNs_ = 0;
+  std::uint64_t preemptions_ = 0;
   std::atomic<int> priorityRaises_{0};
 };
 

@@ -349,6 +349,346 @@ begin remote
 end remote
 )conf";
 
+constexpr std::string_view kRc6Mce = R"conf(# RC6 mode 6A, 32-bit body, as Media Center remotes send it: 2.666 ms leader, start
+# bit, mode 110, the double-length trailer bit, then customer 0x800F and 16 bits whose top
+# bit is the toggle. Bits written inverted, as LIRC stores RC6. Every 107 ms while held.
+begin remote
+  name            rc6-mce
+  bits            16
+  flags           RC6|CONST_LENGTH
+  eps             30
+  aeps            100
+  header          2666  889
+  one             444   444
+  zero            444   444
+  pre_data_bits   21
+  pre_data        0x37FF0
+  gap             107000
+  toggle_bit_mask 0x8000
+  rc6_mask        0x100000000
+  frequency       36000
+  duty_cycle      33
+
+  begin codes
+      KEY_STOP             0xFBE6
+      KEY_PAUSE            0xFBE7
+      KEY_REWIND           0xFBEA
+      KEY_PLAY             0xFBE9
+      KEY_FASTFORWARD      0xFBEB
+      KEY_PREVIOUS         0xFBE4
+      KEY_NEXT             0xFBE5
+      KEY_VOLUMEUP         0xFBEF
+      KEY_VOLUMEDOWN       0xFBEE
+      KEY_RECORD           0xFBE8
+      KEY_BACK             0xFBDC
+      KEY_UP               0xFBE1
+      KEY_INFO             0xFBF0
+      KEY_LEFT             0xFBDF
+      KEY_OK               0xFBDD
+      KEY_RIGHT            0xFBDE
+      KEY_DOWN             0xFBE0
+      KEY_CHANNELUP        0xFBED
+      KEY_MUTE             0xFBF1
+      KEY_CHANNELDOWN      0xFBEC
+      KEY_1                0xFBFE
+      KEY_2                0xFBFD
+      KEY_3                0xFBFC
+      KEY_4                0xFBFB
+      KEY_5                0xFBFA
+      KEY_6                0xFBF9
+      KEY_7                0xFBF8
+      KEY_8                0xFBF7
+      KEY_9                0xFBF6
+      KEY_NUMERIC_STAR     0xFBE2
+      KEY_0                0xFBFF
+      KEY_NUMERIC_POUND    0xFBE3
+      KEY_CLEAR            0xFBF5
+      KEY_ENTER            0xFBF4
+  end codes
+end remote
+)conf";
+
+constexpr std::string_view kSharp = R"conf(# Sharp, address 1: no leader, 320 us marks, bits LSB first (5 address, 8 command,
+# expansion 1, check 0), written in the order sent. Every frame is followed 40 ms later
+# by its complement (command, expansion and check inverted), which repeats while held.
+begin remote
+  name            sharp
+  bits            15
+  flags           SPACE_ENC
+  eps             30
+  aeps            100
+  one             320   1680
+  zero            320   680
+  ptrail          320
+  gap             40000
+  frequency       38000
+  duty_cycle      33
+
+  begin codes
+      KEY_STOP             0x4342 0x40BD
+      KEY_PAUSE            0x40C2 0x433D
+      KEY_REWIND           0x42C2 0x413D
+      KEY_PLAY             0x41C2 0x423D
+      KEY_FASTFORWARD      0x43C2 0x403D
+      KEY_PREVIOUS         0x4022 0x43DD
+      KEY_NEXT             0x4222 0x41DD
+      KEY_VOLUMEUP         0x40A2 0x435D
+      KEY_VOLUMEDOWN       0x42A2 0x415D
+      KEY_RECORD           0x41A2 0x425D
+      KEY_BACK             0x43A2 0x405D
+      KEY_UP               0x4062 0x439D
+      KEY_INFO             0x4262 0x419D
+      KEY_LEFT             0x4162 0x429D
+      KEY_OK               0x4362 0x409D
+      KEY_RIGHT            0x40E2 0x431D
+      KEY_DOWN             0x42E2 0x411D
+      KEY_CHANNELUP        0x41E2 0x421D
+      KEY_MUTE             0x43E2 0x401D
+      KEY_CHANNELDOWN      0x4012 0x43ED
+      KEY_1                0x4202 0x41FD
+      KEY_2                0x4102 0x42FD
+      KEY_3                0x4302 0x40FD
+      KEY_4                0x4082 0x437D
+      KEY_5                0x4282 0x417D
+      KEY_6                0x4182 0x427D
+      KEY_7                0x4382 0x407D
+      KEY_8                0x4042 0x43BD
+      KEY_9                0x4242 0x41BD
+      KEY_NUMERIC_STAR     0x4212 0x41ED
+      KEY_0                0x4142 0x42BD
+      KEY_NUMERIC_POUND    0x4112 0x42ED
+      KEY_CLEAR            0x4312 0x40ED
+      KEY_ENTER            0x4092 0x436D
+  end codes
+end remote
+)conf";
+
+constexpr std::string_view kPanasonic = R"conf(# Panasonic (Kaseikyo 48-bit, vendor 0x2002): 3.456 ms leader, pulse-distance bits of
+# 432 us units LSB first (vendor, parity and device, subdevice, function, XOR check),
+# written in the order sent; a 74.7 ms lead-out, and the whole frame repeats while held.
+begin remote
+  name            panasonic
+  bits            24
+  flags           SPACE_ENC
+  eps             30
+  aeps            100
+  header          3456  1728
+  one             432   1296
+  zero            432   432
+  ptrail          432
+  pre_data_bits   24
+  pre_data        0x400401
+  gap             74736
+  frequency       37000
+  duty_cycle      33
+
+  begin codes
+      KEY_STOP             0x000001
+      KEY_PAUSE            0x006061
+      KEY_REWIND           0x009293
+      KEY_PLAY             0x005051
+      KEY_FASTFORWARD      0x005253
+      KEY_PREVIOUS         0x00D2D3
+      KEY_NEXT             0x003233
+      KEY_VOLUMEUP         0x000405
+      KEY_VOLUMEDOWN       0x008485
+      KEY_RECORD           0x006A6B
+      KEY_BACK             0x00D4D5
+      KEY_UP               0x007273
+      KEY_INFO             0x009C9D
+      KEY_LEFT             0x00F2F3
+      KEY_OK               0x009A9B
+      KEY_RIGHT            0x000A0B
+      KEY_DOWN             0x008A8B
+      KEY_CHANNELUP        0x002C2D
+      KEY_MUTE             0x004C4D
+      KEY_CHANNELDOWN      0x00ACAD
+      KEY_1                0x000809
+      KEY_2                0x008889
+      KEY_3                0x004849
+      KEY_4                0x00C8C9
+      KEY_5                0x002829
+      KEY_6                0x00A8A9
+      KEY_7                0x006869
+      KEY_8                0x00E8E9
+      KEY_9                0x001819
+      KEY_NUMERIC_STAR     0x005A5B
+      KEY_0                0x009899
+      KEY_NUMERIC_POUND    0x00DADB
+      KEY_CLEAR            0x003A3B
+      KEY_ENTER            0x00BCBD
+  end codes
+end remote
+)conf";
+
+constexpr std::string_view kSony15 = R"conf(# Sony SIRC 15-bit, device 0x97: 2.4 ms leader, pulse-width bits LSB first (7 command,
+# 8 device), written in the order sent. Frames every 45 ms, at least three a press.
+begin remote
+  name            sony15
+  bits            15
+  flags           SPACE_ENC|CONST_LENGTH
+  eps             30
+  aeps            100
+  header          2400  600
+  one             1200  600
+  zero            600   600
+  gap             45000
+  min_repeat      2
+  frequency       40000
+  duty_cycle      33
+
+  begin codes
+      KEY_STOP             0x0CE9
+      KEY_PAUSE            0x4CE9
+      KEY_REWIND           0x6CE9
+      KEY_PLAY             0x2CE9
+      KEY_FASTFORWARD      0x1CE9
+      KEY_PREVIOUS         0x75E9
+      KEY_NEXT             0x35E9
+      KEY_VOLUMEUP         0x24E9
+      KEY_VOLUMEDOWN       0x64E9
+      KEY_RECORD           0x5CE9
+      KEY_BACK             0x62E9
+      KEY_UP               0x17E9
+      KEY_INFO             0x2EE9
+      KEY_LEFT             0x16E9
+      KEY_OK               0x53E9
+      KEY_RIGHT            0x66E9
+      KEY_DOWN             0x57E9
+      KEY_CHANNELUP        0x04E9
+      KEY_MUTE             0x14E9
+      KEY_CHANNELDOWN      0x44E9
+      KEY_1                0x00E9
+      KEY_2                0x40E9
+      KEY_3                0x20E9
+      KEY_4                0x60E9
+      KEY_5                0x10E9
+      KEY_6                0x50E9
+      KEY_7                0x30E9
+      KEY_8                0x70E9
+      KEY_9                0x08E9
+      KEY_NUMERIC_STAR     0x18E9
+      KEY_0                0x48E9
+      KEY_NUMERIC_POUND    0x68E9
+      KEY_CLEAR            0x58E9
+      KEY_ENTER            0x38E9
+  end codes
+end remote
+)conf";
+
+constexpr std::string_view kSony20 = R"conf(# Sony SIRC 20-bit, device 0x1A, extension 0x49: as Sony 15 with 7 command, 5 device
+# and 8 extension bits. On the 45 ms grid a frame with many one bits leaves less than
+# 15 ms before the next.
+begin remote
+  name            sony20
+  bits            20
+  flags           SPACE_ENC|CONST_LENGTH
+  eps             30
+  aeps            100
+  header          2400  600
+  one             1200  600
+  zero            600   600
+  gap             45000
+  min_repeat      2
+  frequency       40000
+  duty_cycle      33
+
+  begin codes
+      KEY_STOP             0x18B92
+      KEY_PAUSE            0x98B92
+      KEY_REWIND           0xD8B92
+      KEY_PLAY             0x58B92
+      KEY_FASTFORWARD      0x38B92
+      KEY_PREVIOUS         0xEAB92
+      KEY_NEXT             0x6AB92
+      KEY_VOLUMEUP         0x48B92
+      KEY_VOLUMEDOWN       0xC8B92
+      KEY_RECORD           0xB8B92
+      KEY_BACK             0xC4B92
+      KEY_UP               0x2EB92
+      KEY_INFO             0x5CB92
+      KEY_LEFT             0x2CB92
+      KEY_OK               0xA6B92
+      KEY_RIGHT            0xCCB92
+      KEY_DOWN             0xAEB92
+      KEY_CHANNELUP        0x08B92
+      KEY_MUTE             0x28B92
+      KEY_CHANNELDOWN      0x88B92
+      KEY_1                0x00B92
+      KEY_2                0x80B92
+      KEY_3                0x40B92
+      KEY_4                0xC0B92
+      KEY_5                0x20B92
+      KEY_6                0xA0B92
+      KEY_7                0x60B92
+      KEY_8                0xE0B92
+      KEY_9                0x10B92
+      KEY_NUMERIC_STAR     0x30B92
+      KEY_0                0x90B92
+      KEY_NUMERIC_POUND    0xD0B92
+      KEY_CLEAR            0xB0B92
+      KEY_ENTER            0x70B92
+  end codes
+end remote
+)conf";
+
+constexpr std::string_view kJvcClose = R"conf(# JVC, address 0xFF, commands of six or more one bits: the headerless repeats on the
+# 46.42 ms grid then leave less than 15 ms between frames.
+begin remote
+  name            jvc-close
+  bits            8
+  flags           SPACE_ENC|CONST_LENGTH|NO_HEAD_REP
+  eps             30
+  aeps            100
+  header          8400  4200
+  one             525   1575
+  zero            525   525
+  ptrail          525
+  pre_data_bits   8
+  pre_data        0xFF
+  gap             46420
+  frequency       38000
+  duty_cycle      33
+
+  begin codes
+      KEY_STOP             0xFC
+      KEY_PAUSE            0xFA
+      KEY_REWIND           0xF6
+      KEY_PLAY             0xEE
+      KEY_FASTFORWARD      0xDE
+      KEY_PREVIOUS         0xBE
+      KEY_NEXT             0x7E
+      KEY_VOLUMEUP         0xFE
+      KEY_VOLUMEDOWN       0xF9
+      KEY_RECORD           0xF5
+      KEY_BACK             0xED
+      KEY_UP               0xDD
+      KEY_INFO             0xBD
+      KEY_LEFT             0x7D
+      KEY_OK               0xFD
+      KEY_RIGHT            0xF3
+      KEY_DOWN             0xEB
+      KEY_CHANNELUP        0xDB
+      KEY_MUTE             0xBB
+      KEY_CHANNELDOWN      0x7B
+      KEY_1                0xFB
+      KEY_2                0xE7
+      KEY_3                0xD7
+      KEY_4                0xB7
+      KEY_5                0x77
+      KEY_6                0xF7
+      KEY_7                0xCF
+      KEY_8                0xAF
+      KEY_9                0x6F
+      KEY_NUMERIC_STAR     0xEF
+      KEY_0                0x9F
+      KEY_NUMERIC_POUND    0x5F
+      KEY_CLEAR            0xDF
+      KEY_ENTER            0x3F
+  end codes
+end remote
+)conf";
+
 }  // namespace
 
 std::string_view BuiltinRemoteText(std::string_view name) {
@@ -358,6 +698,12 @@ std::string_view BuiltinRemoteText(std::string_view name) {
   if (name == "sony12") return kSony12;
   if (name == "jvc") return kJvc;
   if (name == "samsung32") return kSamsung32;
+  if (name == "rc6-mce") return kRc6Mce;
+  if (name == "sharp") return kSharp;
+  if (name == "panasonic") return kPanasonic;
+  if (name == "sony15") return kSony15;
+  if (name == "sony20") return kSony20;
+  if (name == "jvc-close") return kJvcClose;
   return {};
 }
 

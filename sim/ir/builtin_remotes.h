@@ -1,6 +1,8 @@
 #pragma once
-// Protocol remotes that need no file: NEC, RC5, RC6 mode 0, Sony 12-bit, JVC and Samsung,
-// each an embedded lircd.conf with one key per virtual-remote button.
+// Protocol remotes that need no file, each an embedded lircd.conf with one key per
+// virtual-remote button: NEC, RC5, RC6 mode 0 and the Media Center's RC6-6A-32, Sony 12-,
+// 15- and 20-bit, JVC (also one whose frames follow closer than 15 ms), Samsung, Sharp
+// and Panasonic.
 
 #include <array>
 #include <string>
@@ -21,8 +23,9 @@ constexpr std::array<std::string_view, 34> kButtonKeyNames = {
     "KEY_0",      "KEY_NUMERIC_POUND", "KEY_CLEAR",  "KEY_ENTER",
 };
 
-constexpr std::array<std::string_view, 6> kBuiltinRemoteNames = {
-    "nec", "rc5", "rc6", "sony12", "jvc", "samsung32",
+constexpr std::array<std::string_view, 12> kBuiltinRemoteNames = {
+    "nec",    "rc5",    "rc6",   "rc6-mce", "sony12",    "sony15",
+    "sony20", "jvc",    "jvc-close", "samsung32", "sharp", "panasonic",
 };
 
 constexpr std::string_view kBuiltinPrefix = "builtin:";

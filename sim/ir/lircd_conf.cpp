@@ -42,7 +42,7 @@ constexpr FlagName kFlagNames[] = {
     {"NO_FOOT_REP", kFlagNoFootRep},
     {"REPEAT_HEADER", kFlagRepeatHeader},
     {"REVERSE", kFlagReverse},
-    {"RCMM", 0},
+    {"RCMM", kFlagRcmm},
     {"SPACE_FIRST", 0},
     {"GOLDSTAR", 0},
     {"GRUNDIG", 0},
@@ -51,7 +51,26 @@ constexpr FlagName kFlagNames[] = {
     {"XMP", 0},
 };
 
-constexpr std::uint32_t kEncodingFlags = kFlagRc5 | kFlagRc6 | kFlagSpaceEnc;
+constexpr std::uint32_t kEncodingFlags = kFlagRc5 | kFlagRc6 | kFlagSpaceEnc | kFlagRcmm;
+
+// The words of a line as the LIRC daemon reads them: a line whose first word begins with
+// `#` is a comment; after that a `#` is text where a name is expected (`name #` is a key
+// called "#") and begins a trailing comment anywhere else, where no number starts with it.
+Words ConfWords(std::string_view line) {
+  Words words;
+  std::size_t i = 0;
+  while (i < line.size()) {
+    while (i < line.size() && text::IsBlank(line[i])) ++i;
+    if (i >= line.size()) break;
+    std::size_t j = i;
+    while (j < line.size() && !text::IsBlank(line[j])) ++j;
+    const std::string_view word = line.substr(i, j - i);
+    if (word[0] == '#' && !(words.size() == 1 && words[0] == "name")) break;
+    words.push_back(word);
+    i = j;
+  }
+  return words;
+}
 
 class ConfParser {
  public:
@@ -60,7 +79,7 @@ class ConfParser {
   std::vector<Remote> Run() {
     text::ForEachLine(text_, [this](int number, std::string_view line) {
       line_ = number;
-      const Words words = text::Words(line);
+      const Words words = ConfWords(line);
       if (!words.empty()) Dispatch(words);
     });
     line_ = text::LineCount(text_);
@@ -307,8 +326,10 @@ class ConfParser {
       r.pre = Pair(w);
     } else if (k == "post") {
       r.post = Pair(w);
-    } else if (k == "two" || k == "three") {
-      Pair(w);  // timings of multi-level encodings, which are refused by their flags
+    } else if (k == "two") {
+      r.two = Pair(w);
+    } else if (k == "three") {
+      r.three = Pair(w);
     } else if (k == "plead") {
       Arity(w, 1, 1);
       r.plead = Duration(w[1], kMaxTimingUs, true);
@@ -399,7 +420,7 @@ class ConfParser {
       if (!(r.flags & kEncodingFlags)) r.flags |= kFlagSpaceEnc;
       CheckCodedRemote();
     }
-    if (!seen_.frequency) r.frequency = r.IsBiphase() ? 36000 : kDefaultCarrierHz;
+    if (!seen_.frequency) r.frequency = r.IsBiphase() || r.IsRcmm() ? 36000 : kDefaultCarrierHz;
     remotes_.push_back(std::move(r));
   }
 
@@ -424,6 +445,16 @@ class ConfParser {
     auto usable = [](const PulseSpace& p) { return p.pulse > 0 && p.space > 0; };
     if (!r.keys.empty() && (!usable(r.one) || !usable(r.zero))) {
       FailAt(r.keys.front().line, "'one' and 'zero' must be given with a pulse and a space");
+    }
+    if (r.IsRcmm()) {
+      if (!r.keys.empty() && (!usable(r.two) || !usable(r.three))) {
+        FailAt(r.keys.front().line, "RC-MM needs 'two' and 'three' with a pulse and a space");
+      }
+      if (r.preDataBits % 2 || r.bits % 2 || r.postDataBits % 2) {
+        FailAt(LineOr(seen_.bitsLine),
+               "RC-MM sends two bits a symbol: pre_data_bits, bits and post_data_bits must be "
+               "even");
+      }
     }
     for (const RemoteKey& key : r.keys) {
       for (std::uint64_t code : key.codes) {

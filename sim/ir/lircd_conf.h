@@ -1,6 +1,6 @@
 #pragma once
 // Remotes described in the lircd.conf format: the space-encoded family, RC5 and RC6
-// bi-phase, and raw codes. Only what is needed to re-create a remote's light is kept.
+// bi-phase, RC-MM, and raw codes. Only what is needed to re-create a remote's light is kept.
 
 #include <cstdint>
 #include <string>
@@ -22,6 +22,7 @@ enum RemoteFlag : std::uint32_t {
   kFlagNoFootRep = 1u << 6,
   kFlagRepeatHeader = 1u << 7,
   kFlagReverse = 1u << 8,
+  kFlagRcmm = 1u << 9,  // two bits a symbol: zero, one, two, three stand for 00, 01, 10, 11
 };
 
 struct PulseSpace {
@@ -47,7 +48,7 @@ struct Remote {
   std::uint32_t flags = 0;
   int eps = 30;    // receive tolerances; kept for completeness, not used to send
   int aeps = 100;
-  PulseSpace header, one, zero, foot, repeat, pre, post;
+  PulseSpace header, one, zero, two, three, foot, repeat, pre, post;
   std::uint32_t plead = 0;
   std::uint32_t ptrail = 0;
   int preDataBits = 0;
@@ -69,6 +70,7 @@ struct Remote {
   bool Has(RemoteFlag flag) const { return (flags & flag) != 0; }
   bool IsRaw() const { return Has(kFlagRawCodes); }
   bool IsBiphase() const { return Has(kFlagRc5) || Has(kFlagRc6); }
+  bool IsRcmm() const { return Has(kFlagRcmm); }
   bool HasRepeatCode() const { return repeat.pulse > 0 && repeat.space > 0; }
   bool HasHeader() const { return header.pulse > 0 && header.space > 0; }
   int TotalBits() const { return preDataBits + bits + postDataBits; }

@@ -28,16 +28,29 @@ std::int64_t ClampToNs(double ns) {
 
 }  // namespace
 
+ReceiverParams RealisticReceiver(std::uint64_t seed, ReceiverParams uart) {
+  ReceiverParams params = uart;
+  params.seed = seed;
+  SplitMix64 rng(Mix(seed, 0x7E50A7));
+  const double offset = rng.Between(0.5, 1.0);
+  params.clockOffsetPercent = rng.Unit() < 0.5 ? -offset : offset;
+  params.preemptionsPerSecond = 2.0;
+  params.preemptionMinUs = 20.0;
+  params.preemptionMaxUs = 300.0;
+  return params;
+}
+
 ReceiverModel::ReceiverModel(const ReceiverParams& params)
     : params_(params),
-      characterNs_(std::max(params.characterUs, 0.001) * 1000.0),
+      huntNs_(std::max(params.HuntUs(), 0.001) * 1000.0),
+      lowNs_(params.lowLineStartsCharacter ? std::max(params.bitUs, 0.0) * 1000.0 : 0.0),
       jitterNs_(std::max(params.jitterUs, 0.0) * 1000.0),
       lookaheadNs_(kLookaheadNs + std::int64_t(std::max(params.jitterUs, 0.0) * 1000.0)),
       ambientRng_(Mix(params.seed, 0xA3B1E47)),
       nextAmbientNs_(kNever) {
   if (params_.spuriousPerSecond > 0) {
     const double gapNs = -std::log(1.0 - ambientRng_.Unit()) / params_.spuriousPerSecond * 1e9;
-    nextAmbientNs_ = ClampToNs(gapNs + characterNs_);
+    nextAmbientNs_ = ClampToNs(gapNs + huntNs_);
   }
 }
 
@@ -76,11 +89,13 @@ ReceiverModel::PressId ReceiverModel::Schedule(std::int64_t startNs, PressPlan p
   // which frames of overlapping presses happen to be made.
   press.rng = SplitMix64(Mix(params_.seed, press.id));
   const double drift = std::clamp(params_.driftPercent, 0.0, 50.0);
-  press.factor = 1.0 + press.rng.Between(-drift, drift) / 100.0;
+  const double offset = std::clamp(params_.clockOffsetPercent, -50.0, 50.0);
+  press.factor = (1.0 + offset / 100.0) * (1.0 + press.rng.Between(-drift, drift) / 100.0);
   if (releaseNs != kNotReleased) SetRelease(press, releaseNs);
   presses_.push_back(std::move(press));
   CheckFinished(presses_.back());
   UpdateRefillDue();
+  quietUntilNs_.store(std::numeric_limits<std::int64_t>::min(), std::memory_order_release);
   return presses_.back().id;
 }
 
@@ -108,6 +123,7 @@ void ReceiverModel::Release(PressId id, std::int64_t atNs) {
   }
   CheckFinished(*press);
   UpdateRefillDue();
+  quietUntilNs_.store(std::numeric_limits<std::int64_t>::min(), std::memory_order_release);
 }
 
 void ReceiverModel::SetRelease(Press& press, std::int64_t releaseNs) {
@@ -201,7 +217,7 @@ void ReceiverModel::Characters(Press& press, double markStartNs, double markEndN
   if (!(seenTo > seenFrom)) return;
 
   auto startCharacter = [&](double pulseNs) {
-    press.busyUntilNs = pulseNs + characterNs_;
+    press.busyUntilNs = pulseNs + huntNs_;
     if (press.rng.Chance(params_.dropPercent)) {
       ++dropped_;
       return;
@@ -218,6 +234,14 @@ void ReceiverModel::Characters(Press& press, double markStartNs, double markEndN
   // character, and pulses while it is under way go unseen.
   while (true) {
     const double from = std::max(seenFrom, press.busyUntilNs);
+    if (lowNs_ > 0 && press.busyUntilNs > seenFrom && press.busyUntilNs < seenTo) {
+      // The latest pulse before hunting began may still hold the line low.
+      const double before = markStartNs + std::floor((from - markStartNs) / periodNs) * periodNs;
+      if (before >= seenFrom && before < from && before + lowNs_ > from) {
+        startCharacter(from);
+        continue;
+      }
+    }
     const double cycles = std::ceil((from - markStartNs) / periodNs);
     const double pulse = markStartNs + cycles * periodNs;
     if (!(pulse < seenTo)) break;
@@ -230,7 +254,7 @@ void ReceiverModel::Insert(PressId id) {
   Compact();
   const std::size_t oldSize = pending_.size();
   for (std::int64_t ns : fresh_) {
-    if (ns > lastQueryNs_) pending_.push_back({ns, id});
+    if (ns > lastQueryNs_.load(std::memory_order_relaxed)) pending_.push_back({ns, id});
   }
   if (oldSize > cursor_ && pending_.size() > oldSize &&
       pending_[oldSize].ns < pending_[oldSize - 1].ns) {
@@ -247,24 +271,42 @@ void ReceiverModel::Compact() {
   cursor_ = 0;
 }
 
+void ReceiverModel::UpdateQuietUntil() {
+  std::int64_t quiet = std::min(refillDueNs_, nextAmbientNs_);
+  if (cursor_ < pending_.size()) quiet = std::min(quiet, pending_[cursor_].ns);
+  countSnapshot_.store(countedBefore_ + cursor_ + ambientCount_, std::memory_order_relaxed);
+  quietUntilNs_.store(quiet, std::memory_order_release);
+}
+
 std::uint64_t ReceiverModel::CompletedBy(std::int64_t nowNs) {
+  if (nowNs < quietUntilNs_.load(std::memory_order_acquire)) {
+    if (nowNs > lastQueryNs_.load(std::memory_order_relaxed)) {
+      lastQueryNs_.store(nowNs, std::memory_order_relaxed);
+    }
+    return countSnapshot_.load(std::memory_order_relaxed);
+  }
   std::lock_guard<std::mutex> lock(mutex_);
-  if (nowNs < lastQueryNs_) nowNs = lastQueryNs_;
+  nowNs = std::max(nowNs, lastQueryNs_.load(std::memory_order_relaxed));
   if (nowNs >= refillDueNs_) GenerateUntil(nowNs);
-  lastQueryNs_ = nowNs;
-  while (cursor_ < pending_.size() && pending_[cursor_].ns <= nowNs) ++cursor_;
+  lastQueryNs_.store(nowNs, std::memory_order_relaxed);
+  while (cursor_ < pending_.size() && pending_[cursor_].ns <= nowNs) {
+    lastCompletionNs_.store(pending_[cursor_].ns, std::memory_order_relaxed);
+    ++cursor_;
+  }
   while (nextAmbientNs_ <= nowNs) {
     ++ambientCount_;
     const double gapNs = -std::log(1.0 - ambientRng_.Unit()) / params_.spuriousPerSecond * 1e9;
     // A new pulse cannot start a character before the previous one has completed.
-    nextAmbientNs_ = ClampToNs(double(nextAmbientNs_) + std::max(gapNs, characterNs_));
+    nextAmbientNs_ = ClampToNs(double(nextAmbientNs_) + std::max(gapNs, huntNs_));
   }
+  UpdateQuietUntil();
   return countedBefore_ + cursor_ + ambientCount_;
 }
 
 std::vector<std::int64_t> ReceiverModel::Completions(std::int64_t untilNs) {
   std::lock_guard<std::mutex> lock(mutex_);
   if (untilNs >= refillDueNs_) GenerateUntil(untilNs);
+  quietUntilNs_.store(std::numeric_limits<std::int64_t>::min(), std::memory_order_release);
   std::vector<std::int64_t> out;
   for (std::size_t i = cursor_; i < pending_.size() && pending_[i].ns <= untilNs; ++i) {
     out.push_back(pending_[i].ns);
@@ -275,6 +317,7 @@ std::vector<std::int64_t> ReceiverModel::Completions(std::int64_t untilNs) {
 std::int64_t ReceiverModel::NextCompletionBy(std::int64_t untilNs) {
   std::lock_guard<std::mutex> lock(mutex_);
   if (untilNs >= refillDueNs_) GenerateUntil(untilNs);
+  quietUntilNs_.store(std::numeric_limits<std::int64_t>::min(), std::memory_order_release);
   std::int64_t next = nextAmbientNs_;
   if (cursor_ < pending_.size() && pending_[cursor_].ns > lastQueryNs_) {
     next = std::min(next, pending_[cursor_].ns);

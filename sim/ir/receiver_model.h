@@ -3,10 +3,12 @@
 // virtual times at which the UART completes characters.
 //
 // During a mark each carrier cycle is one pulse on the UART's input. A pulse on an idle
-// line starts a character, which completes one character time later; the first pulse after
-// that completion starts the next one. Nothing arrives during a space, and a character in
-// progress when a mark ends still completes.
+// line starts a character, which the UART reports once it has sampled the stop bit; it then
+// hunts for the next start bit, and the first pulse after that starts the next character.
+// Nothing arrives during a space, and a character in progress when a mark ends still
+// completes.
 
+#include <atomic>
 #include <cstdint>
 #include <limits>
 #include <mutex>
@@ -19,10 +21,19 @@
 
 namespace ovalink::sim {
 
-// Every number of the model. The defaults are a clean signal at the receiver.
+// Every number of the model. The defaults are the exact signal (what `--ideal` gives);
+// RealisticReceiver below is what a real remote and a polled UART give.
 struct ReceiverParams {
-  // One UART character: start bit, 5 data bits and stop bit at 115200 baud (about 60.76 µs).
-  double characterUs = 7.0 * 1e6 / 115200.0;
+  // One bit at 115200 baud (8.68 µs). A 5N1 character is start bit, 5 data bits, stop bit.
+  double bitUs = 1e6 / 115200.0;
+  // When the UART reports a character and hunts for the next start bit, in bit times from
+  // the start edge: 7 = the end of the stop bit (60.8 µs), 6.5 = its middle (56.4 µs), where
+  // 16550-style receivers sample it. Nothing available settles which a given chip does.
+  double huntAfterBits = 7.0;
+  // Whether a line still low when hunting begins starts a character at once. A SIR decoder
+  // turns each light pulse into a low of about one bit time, so a pulse that came just
+  // before hunting began may still hold the line low then.
+  bool lowLineStartsCharacter = false;
   // Carrier in Hz; 0 takes each press's own (the remote's `frequency`).
   std::uint32_t carrierHz = 0;
   // Each mark/space edge moves independently by up to ± this many µs; nothing accumulates.
@@ -36,10 +47,35 @@ struct ReceiverParams {
   double spuriousPerSecond = 0.0;
   // Weak signal: the receiver sees only this middle fraction of each mark (0..1).
   double markCoverage = 1.0;
+  // The remote's resonator: every duration and the carrier run slow (+) or fast (-) by
+  // this percentage, the same for every press of the run.
+  double clockOffsetPercent = 0.0;
+  // Pre-emptions of the polling thread while it records: on average this many per second,
+  // each stopping the polls for a time between the two bounds. Applied by the port bus
+  // (sim::VirtualClock::SetPreemptions), not by this model.
+  double preemptionsPerSecond = 0.0;
+  double preemptionMinUs = 0.0;
+  double preemptionMaxUs = 0.0;
   // Same seed, same schedule: same characters.
   std::uint64_t seed = 1;
+
+  double HuntUs() const { return bitUs * huntAfterBits; }
 };
 
+// What a real remote and a polled SIR UART give, its figures drawn from `seed`:
+// - Clock and carrier offset: remotes time their frames and carrier from a ceramic
+//   resonator (LG's manuals: 455 kHz / 12 = 37.9 kHz). Ceramic resonators are specified at
+//   ±0.5 % initial tolerance, with up to another ±0.3 % over temperature and ageing
+//   (Murata CERALOCK data sheets). One offset of 0.5-1 % either way per run.
+// - Poll latency: each port access costs an ISA bus cycle, about 1 µs (the port bus's
+//   default), so an idle poll takes 3 µs and an active one 8 µs.
+// - Pre-emptions: even at time-critical priority, interrupts and deferred procedure calls
+//   take the processor. Windows' driver guidelines ask DPCs to finish within 100 µs and
+//   ISRs within 25 µs; badly behaved drivers exceed that. Two per second of recording,
+//   20-300 µs each (an assumption within those figures, not a measurement).
+// - No ambient light, no jitter, no dropped characters: those stay impairment options.
+// The UART's hunting details (huntAfterBits, lowLineStartsCharacter) are left as given.
+ReceiverParams RealisticReceiver(std::uint64_t seed, ReceiverParams uart = ReceiverParams{});
 class ReceiverModel : public ReceiverInput {
  public:
   using PressId = std::uint64_t;
@@ -76,6 +112,8 @@ class ReceiverModel : public ReceiverInput {
   std::int64_t NextCompletionBy(std::int64_t untilNs);
   // Where press `id`'s last mark ends; kNotReleased while the press is still held.
   std::int64_t LastMarkEndNs(PressId id) const;
+  // When the latest remote character counted by CompletedBy completed (0: none yet).
+  std::int64_t LastCompletionNs() const { return lastCompletionNs_.load(std::memory_order_relaxed); }
   // Characters lost to dropPercent so far, among those generated.
   std::uint64_t DroppedCharacters() const;
   const ReceiverParams& Params() const { return params_; }
@@ -117,9 +155,11 @@ class ReceiverModel : public ReceiverInput {
   void Insert(PressId id);
   void UpdateRefillDue();
   void Compact();
+  void UpdateQuietUntil();
 
   const ReceiverParams params_;
-  const double characterNs_;
+  const double huntNs_;
+  const double lowNs_;
   const double jitterNs_;
   const std::int64_t lookaheadNs_;
 
@@ -129,7 +169,12 @@ class ReceiverModel : public ReceiverInput {
   std::vector<Completion> pending_;    // sorted by time; [0, cursor_) already counted
   std::size_t cursor_ = 0;
   std::uint64_t countedBefore_ = 0;    // entries compacted away, all counted
-  std::int64_t lastQueryNs_ = std::numeric_limits<std::int64_t>::min();
+  std::atomic<std::int64_t> lastQueryNs_{std::numeric_limits<std::int64_t>::min()};
+  // Polls far outnumber characters: until this moment nothing new completes, so a query
+  // before it answers `countSnapshot_` without taking the lock.
+  std::atomic<std::int64_t> quietUntilNs_{std::numeric_limits<std::int64_t>::min()};
+  std::atomic<std::uint64_t> countSnapshot_{0};
+  std::atomic<std::int64_t> lastCompletionNs_{0};
   std::int64_t refillDueNs_ = std::numeric_limits<std::int64_t>::max();
   std::uint64_t dropped_ = 0;
   // Scratch buffers for one frame, kept to avoid reallocating per frame.

@@ -29,7 +29,13 @@ std::int64_t SimulatedUser::Begin(std::size_t keyIndex, std::int64_t atNs,
   if (keyIndex >= GetRemote().keys.size()) throw std::invalid_argument("no such key index");
   Release(atNs);
   const std::int64_t startNs = std::max(atNs, FreeAtNs());
-  last_ = receiver_.Schedule(startNs, transmitter_.Press(keyIndex), releaseNs);
+  PressPlan plan = transmitter_.Press(keyIndex);
+  lastFrames_ = 0;
+  if (releaseNs != ReceiverModel::kNotReleased) {
+    lastFrames_ = plan.FrameCount(
+        releaseNs > startNs ? std::uint64_t(releaseNs - startNs + 999) / 1000 : 0);
+  }
+  last_ = receiver_.Schedule(startNs, std::move(plan), releaseNs);
   return startNs;
 }
 

@@ -54,6 +54,8 @@ class SimulatedUser {
   // 0 before the first press.
   std::int64_t LastMarkEndNs() const;
   std::uint64_t Presses() const { return transmitter_.Presses(); }
+  // Frames the latest Hold or Tap sends, by the remote's nominal timing; 0 after Press.
+  std::size_t LastPressFrames() const { return lastFrames_; }
 
  private:
   std::int64_t Begin(std::size_t keyIndex, std::int64_t atNs, std::int64_t releaseNs);
@@ -62,6 +64,7 @@ class SimulatedUser {
   ReceiverModel& receiver_;
   std::optional<ReceiverModel::PressId> last_;
   bool holding_ = false;
+  std::size_t lastFrames_ = 0;
 };
 
 }  // namespace ovalink::sim

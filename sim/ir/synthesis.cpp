@@ -56,6 +56,7 @@ class FrameBuilder {
   void Bits(std::uint64_t value, int bits, int done) {
     const int total = r_.TotalBits();
     const bool reverse = r_.Has(kFlagReverse);
+    if (r_.IsRcmm()) return Symbols(value, bits, done);
     for (int i = 0; i < bits; ++i) {
       const int valueBit = reverse ? i : bits - 1 - i;
       const int maskBit = total - 1 - done - i;
@@ -76,6 +77,25 @@ class FrameBuilder {
         light_.AddMark(ps.pulse);
         light_.AddSpace(ps.space);
       }
+    }
+  }
+
+  // RC-MM: each pulse and the space after it carry two bits, the first sent the higher.
+  void Symbols(std::uint64_t value, int bits, int done) {
+    const int total = r_.TotalBits();
+    const bool reverse = r_.Has(kFlagReverse);
+    auto bitAt = [&](int i) {
+      const int valueBit = reverse ? i : bits - 1 - i;
+      const int maskBit = total - 1 - done - i;
+      bool one = (value >> valueBit) & 1;
+      if (toggled_ && ((r_.toggleBitMask >> maskBit) & 1)) one = !one;
+      return one ? 1 : 0;
+    };
+    const ovalink::sim::PulseSpace* symbols[] = {&r_.zero, &r_.one, &r_.two, &r_.three};
+    for (int i = 0; i + 1 < bits; i += 2) {
+      const ovalink::sim::PulseSpace& ps = *symbols[bitAt(i) * 2 + bitAt(i + 1)];
+      light_.AddMark(ps.pulse);
+      light_.AddSpace(ps.space);
     }
   }
 

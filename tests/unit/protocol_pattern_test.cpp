@@ -102,8 +102,14 @@ TEST(ProtocolPatternNecTest, LeaderFillsTheFirstNineMilliseconds) {
 
 INSTANTIATE_TEST_SUITE_P(BuiltinRemotes, ProtocolPatternTest,
                          ::testing::Values("builtin:nec", "builtin:rc5", "builtin:rc6",
-                                           "builtin:sony12", "builtin:jvc", "builtin:samsung32"),
-                         [](const auto& info) { return std::string(info.param.substr(8)); });
+                                           "builtin:rc6-mce", "builtin:sony12", "builtin:sony15",
+                                           "builtin:jvc", "builtin:samsung32", "builtin:sharp",
+                                           "builtin:panasonic"),
+                         [](const auto& info) {
+                           std::string name(info.param.substr(8));
+                           for (char& c : name) c = c == '-' ? '_' : c;
+                           return name;
+                         });
 
 }  // namespace
 }  // namespace ovalink

@@ -17,24 +17,28 @@ namespace ovalink::quorsim {
 namespace {
 constexpr std::int64_t kMs = Lab::kMs;
 
+constexpr std::size_t kLongPressFrames = 3;
+
 struct PlannedPress {
   std::size_t key;
   std::int64_t startNs;
+  std::size_t frames;
 };
 
 // Scores one press by the values posted from its start until the next press starts.
-void Score(const std::vector<std::uint16_t>& values, std::uint16_t before, int button,
+// Returns whether it was correct.
+bool Score(const std::vector<std::uint16_t>& values, std::uint16_t before, int button,
            BenchResult& result) {
   bool wrong = false;
   for (std::uint16_t v : values) wrong |= (v & kPressIndexMask) != button;
   if (wrong) {
     ++result.wrong;
-    return;
+    return false;
   }
   // Nothing, or only the value from before: the press never registered as a new one.
   if (values.empty() || values.front() == before) {
     ++result.missed;
-    return;
+    return false;
   }
   int changes = 0;
   std::uint16_t last = before;
@@ -44,9 +48,10 @@ void Score(const std::vector<std::uint16_t>& values, std::uint16_t before, int b
   }
   if (changes > 1) {
     ++result.extra;
-  } else {
-    ++result.correct;
+    return false;
   }
+  ++result.correct;
+  return true;
 }
 
 double Percentile(std::vector<double> values, double fraction) {
@@ -104,8 +109,9 @@ BenchResult RunBench(const sim::Remote& remote, const BenchSettings& settings) {
     // polls at the same phase every time. A remote cannot send before it is free again.
     const std::int64_t free = lab.UserFreeAtNs();
     const std::int64_t start = std::max(at + kMs, free + kMs);
-    planned.push_back({key, start});
-    const std::int64_t last = PressLikeAPerson(lab, key, pressRepeat[key], start, holdMs);
+    std::size_t frames = 0;
+    const std::int64_t last = PressLikeAPerson(lab, key, pressRepeat[key], start, holdMs, &frames);
+    planned.push_back({key, start, frames});
     at = last + std::int64_t(holdMs * double(kMs)) + std::int64_t(rng.Between(300, 1500) * double(kMs));
   }
   lab.RunUntil(at + 1500 * kMs);
@@ -125,7 +131,14 @@ BenchResult RunBench(const sim::Remote& remote, const BenchSettings& settings) {
       latencies.push_back(double(codes[next].latencyNs) / double(kMs));
       ++next;
     }
-    Score(values, before, int(planned[i].key), result);
+    const bool correct = Score(values, before, int(planned[i].key), result);
+    if (planned[i].frames >= kLongPressFrames) {
+      ++result.longPresses;
+      result.longCorrect += correct;
+    } else {
+      ++result.shortPresses;
+      result.shortCorrect += correct;
+    }
     if (!values.empty()) before = values.back();
   }
   result.presses = int(planned.size());
@@ -135,6 +148,11 @@ BenchResult RunBench(const sim::Remote& remote, const BenchSettings& settings) {
   result.wallSeconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - wallStart).count();
   return result;
+}
+
+int TrainedKeys(const BenchResult& r) {
+  return r.training[TrainedAlternating] + r.training[TrainedPressRepeat] +
+         r.training[TrainedUnsure];
 }
 
 std::string BenchJson(const BenchResult& r) {
@@ -150,7 +168,10 @@ std::string BenchJson(const BenchResult& r) {
     out << (i ? ", " : "") << '"' << TrainingResultMessage(i).name << "\": " << r.training[i];
   }
   out << "},\n \"presses\": " << r.presses << ", \"correct\": " << r.correct
-      << ", \"wrong\": " << r.wrong << ", \"missed\": " << r.missed << ", \"extra\": " << r.extra;
+      << ", \"wrong\": " << r.wrong << ", \"missed\": " << r.missed << ", \"extra\": " << r.extra
+      << ",\n \"long_presses\": {\"presses\": " << r.longPresses << ", \"correct\": " << r.longCorrect
+      << "}, \"short_presses\": {\"presses\": " << r.shortPresses
+      << ", \"correct\": " << r.shortCorrect << "}";
   std::snprintf(numbers, sizeof numbers,
                 ",\n \"latency_ms\": {\"median\": %.3f, \"p99\": %.3f},\n"
                 " \"virtual_seconds\": %.3f, \"wall_seconds\": %.3f}\n",
@@ -169,9 +190,11 @@ std::string BenchSummary(const BenchResult& r) {
   const double percent = r.presses ? 100.0 * r.correct / r.presses : 0.0;
   std::snprintf(line, sizeof line,
                 "\n%d presses: %d correct (%.1f %%), %d wrong, %d missed, %d extra\n"
+                "of three frames or more: %d of %d correct; shorter: %d of %d correct\n"
                 "latency: median %.3f ms, p99 %.3f ms\n"
                 "%.1f s of virtual time in %.2f s\n",
-                r.presses, r.correct, percent, r.wrong, r.missed, r.extra, r.latencyMedianMs,
+                r.presses, r.correct, percent, r.wrong, r.missed, r.extra, r.longCorrect,
+                r.longPresses, r.shortCorrect, r.shortPresses, r.latencyMedianMs,
                 r.latencyP99Ms, r.virtualSeconds, r.wallSeconds);
   out << line;
   return out.str();

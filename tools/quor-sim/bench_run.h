@@ -27,6 +27,12 @@ struct BenchResult {
   int wrong = 0;
   int missed = 0;
   int extra = 0;
+  // Presses that send three frames or more, and the shorter ones: the engine spends a
+  // press's first frame proving that a remote sends, so short presses are the fragile ones.
+  int longPresses = 0;
+  int longCorrect = 0;
+  int shortPresses = 0;
+  int shortCorrect = 0;
   double latencyMedianMs = 0;
   double latencyP99Ms = 0;
   double virtualSeconds = 0;
@@ -35,6 +41,9 @@ struct BenchResult {
 };
 
 BenchResult RunBench(const sim::Remote& remote, const BenchSettings& settings);
+
+// Keys trained (any result that stores a code).
+int TrainedKeys(const BenchResult& result);
 
 std::string BenchJson(const BenchResult& result);
 std::string BenchSummary(const BenchResult& result);

@@ -14,14 +14,17 @@ std::vector<Command> Commands() {
        RunSignal},
       {"capture",
        "capture --remote R --key NAME [--hold MS] [--trains N] [--limit L] [--seed S] "
+       "[--ideal] [--hunt middle|end] [--low-line starts|ignored] "
        "[--jitter US] [--drift PCT] [--drop PCT] [--noise PER_S]",
        RunCapture},
       {"demo", "demo [--remote R] [--registry FILE] [--seed N]", RunDemo},
       {"train", "train --remote R --key NAME --button N [--registry FILE]", RunTrain},
       {"press", "press --remote R --key NAME [--hold MS] [--registry FILE]", RunPress},
       {"bench",
-       "bench --remote R [--keys N] [--presses N] [--seed N] [--jitter US] [--drift PCT] "
-       "[--drop PCT] [--noise PER_S] [--json]",
+       "bench --remote R | --all [--seeds N] [--columns default,jitter,drop,drift,noise]; "
+       "[--keys N] [--presses N] [--seed N] [--ideal] [--hunt middle|end] "
+       "[--low-line starts|ignored] [--jitter US] [--drift PCT] [--drop PCT] [--noise PER_S] "
+       "[--json]",
        RunBenchCommand},
   };
 }

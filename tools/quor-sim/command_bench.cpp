@@ -1,34 +1,69 @@
-// quor-sim bench --remote R [--keys N] [--presses N] [--seed N] [--jitter US] [--drift PCT]
-//                [--drop PCT] [--noise PER_S] [--json]
-// How well a remote trains and how reliably its presses are recognised.
+// quor-sim bench --remote R [--keys N] [--presses N] [--seed N] [receiver options] [--json]
+// quor-sim bench --all [--seeds N] [--presses N] [--columns W,W..] [receiver options] [--json]
+// Receiver options: [--ideal] [--hunt middle|end] [--low-line starts|ignored] [--jitter US]
+// [--drift PCT] [--drop PCT] [--noise PER_S].
+// How well a remote trains and how reliably its presses are recognised; with --all, every
+// built-in remote at the receiver profile and at each single impairment.
 
+#include <iostream>
 #include <ostream>
 
+#include "sim/ir/builtin_remotes.h"
+#include "tools/quor-sim/bench_all.h"
 #include "tools/quor-sim/bench_run.h"
 #include "tools/quor-sim/cli.h"
 #include "tools/quor-sim/impairment_options.h"
 
 namespace ovalink::quorsim {
 
-void RunBenchCommand(const std::vector<std::string>& args, std::ostream& out) {
-  std::vector<std::string> rest;
-  bool json = false;
-  for (const std::string& arg : args) {
-    if (arg == "--json") {
-      json = true;
-    } else {
-      rest.push_back(arg);
-    }
+namespace {
+std::vector<std::string> SplitCommas(const std::string& text) {
+  std::vector<std::string> words;
+  std::size_t start = 0;
+  while (start <= text.size()) {
+    const std::size_t comma = text.find(',', start);
+    const std::size_t end = comma == std::string::npos ? text.size() : comma;
+    if (end > start) words.push_back(text.substr(start, end - start));
+    if (comma == std::string::npos) break;
+    start = comma + 1;
   }
-  Options options("bench", rest,
+  return words;
+}
+
+void RunAll(const std::vector<std::string>& args, bool ideal, bool json, std::ostream& out) {
+  Options options("bench", args,
+                  {{"seeds"}, {"presses"}, {"columns"}, {"hunt"}, {"low-line"}, {"jitter"},
+                   {"drift"}, {"drop"}, {"noise"}});
+  BenchAllSettings settings;
+  for (std::string_view name : sim::kBuiltinRemoteNames) settings.remotes.emplace_back(name);
+  settings.seeds = int(options.Integer("seeds", 5, 1, 1000));
+  settings.presses = int(options.Integer("presses", 200, 1, 100000));
+  settings.columns = BenchColumns(SplitCommas(
+      options.Has("columns") ? options.Text("columns") : "default,jitter,drop,drift,noise"));
+  settings.profile = [&options, ideal](std::uint64_t seed) {
+    return ReceiverFromOptions(options, seed, ideal);
+  };
+  const auto cells = RunBenchAll(settings, [](const std::string& line) {
+    std::cerr << line << '\n';
+  });
+  out << (json ? BenchAllJson(cells) : BenchAllTable(cells));
+}
+}  // namespace
+
+void RunBenchCommand(const std::vector<std::string>& arguments, std::ostream& out) {
+  std::vector<std::string> args = arguments;
+  const bool json = TakeFlag(args, "--json");
+  const bool ideal = TakeFlag(args, "--ideal");
+  if (TakeFlag(args, "--all")) return RunAll(args, ideal, json, out);
+  Options options("bench", args,
                   {{"remote", true}, {"keys"}, {"presses"}, {"seed"}, {"jitter"}, {"drift"},
-                   {"drop"}, {"noise"}});
+                   {"drop"}, {"noise"}, {"hunt"}, {"low-line"}});
   const sim::Remote remote = LoadRemoteFor(options.Text("remote"));
   BenchSettings settings;
   settings.keys = std::size_t(options.Integer("keys", 34, 1, 34));
   settings.presses = int(options.Integer("presses", 200, 1, 100000));
   settings.seed = std::uint64_t(options.Integer("seed", 1, 0, 1'000'000'000));
-  settings.receiver = ReceiverFromOptions(options, settings.seed);
+  settings.receiver = ReceiverFromOptions(options, settings.seed, ideal);
   const BenchResult result = RunBench(remote, settings);
   out << (json ? BenchJson(result) : BenchSummary(result));
 }

@@ -1,4 +1,5 @@
 // quor-sim capture --remote R --key NAME [--hold MS] [--trains N] [--limit L] [--seed S]
+//                  [--ideal] [--hunt middle|end] [--low-line starts|ignored]
 //                  [--jitter US] [--drift PCT] [--drop PCT] [--noise PER_S]
 // The user holds a key while the real capture records burst trains from the simulated UART;
 // shows what training would make of them.
@@ -40,10 +41,12 @@ class InstalledRegistry {
 };
 }  // namespace
 
-void RunCapture(const std::vector<std::string>& args, std::ostream& out) {
+void RunCapture(const std::vector<std::string>& arguments, std::ostream& out) {
+  std::vector<std::string> args = arguments;
+  const bool ideal = TakeFlag(args, "--ideal");
   Options options("capture", args,
                   {{"remote", true}, {"key", true}, {"hold"}, {"trains"}, {"limit"}, {"seed"},
-                   {"jitter"}, {"drift"}, {"drop"}, {"noise"}});
+                   {"jitter"}, {"drift"}, {"drop"}, {"noise"}, {"hunt"}, {"low-line"}});
   const sim::Remote remote = LoadRemoteFor(options.Text("remote"));
   const int keyIndex = remote.KeyIndex(options.Text("key"));
   if (keyIndex < 0) {
@@ -55,7 +58,10 @@ void RunCapture(const std::vector<std::string>& args, std::ostream& out) {
   const auto seed = std::uint64_t(options.Integer("seed", 1, 0, 1'000'000'000));
 
   sim::SimulatedPc pc;
-  sim::ReceiverModel receiver(ReceiverFromOptions(options, seed));
+  const sim::ReceiverParams params = ReceiverFromOptions(options, seed, ideal);
+  sim::ReceiverModel receiver(params);
+  pc.clock.SetPreemptions(params.preemptionsPerSecond, params.preemptionMinUs,
+                        params.preemptionMaxUs, seed);
   pc.uart.SetReceiverInput(&receiver);
   MemoryRegistryStore registry;
   InstalledRegistry installed(registry);

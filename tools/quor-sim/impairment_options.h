@@ -1,14 +1,54 @@
 #pragma once
-// The receiver impairments that capture and bench take as options.
+// The receiver options that capture and bench share: the profile (realistic by default,
+// `--ideal` for the exact signal), the UART's two hunting details, and the impairments.
+
+#include <algorithm>
+#include <string>
+#include <vector>
 
 #include "sim/ir/receiver_model.h"
 #include "tools/quor-sim/cli.h"
 
 namespace ovalink::quorsim {
 
-inline sim::ReceiverParams ReceiverFromOptions(const Options& options, std::uint64_t seed) {
-  sim::ReceiverParams params;
-  params.seed = seed;
+// Takes the value-less `flag` out of `args`; whether it was there.
+inline bool TakeFlag(std::vector<std::string>& args, const std::string& flag) {
+  const auto before = args.size();
+  args.erase(std::remove(args.begin(), args.end(), flag), args.end());
+  return args.size() != before;
+}
+
+// `--hunt middle|end`: where in the stop bit the UART hunts for the next start bit.
+// `--low-line starts|ignored`: whether a line already low then begins a character.
+inline sim::ReceiverParams UartFromOptions(const Options& options) {
+  sim::ReceiverParams uart;
+  if (options.Has("hunt")) {
+    const std::string& hunt = options.Text("hunt");
+    if (hunt != "middle" && hunt != "end") {
+      throw CommandError("--hunt wants 'middle' or 'end', not '" + hunt + "'");
+    }
+    uart.huntAfterBits = hunt == "middle" ? 6.5 : 7.0;
+  } else {
+    uart.huntAfterBits = 6.5;
+  }
+  if (options.Has("low-line")) {
+    const std::string& low = options.Text("low-line");
+    if (low != "starts" && low != "ignored") {
+      throw CommandError("--low-line wants 'starts' or 'ignored', not '" + low + "'");
+    }
+    uart.lowLineStartsCharacter = low == "starts";
+  }
+  return uart;
+}
+
+inline sim::ReceiverParams ReceiverFromOptions(const Options& options, std::uint64_t seed,
+                                               bool ideal) {
+  sim::ReceiverParams params = UartFromOptions(options);
+  if (ideal) {
+    params.seed = seed;
+  } else {
+    params = sim::RealisticReceiver(seed, params);
+  }
   params.jitterUs = options.Number("jitter", 0, 0, 1000);
   params.driftPercent = options.Number("drift", 0, 0, 50);
   params.dropPercent = options.Number("drop", 0, 0, 100);

@@ -46,16 +46,11 @@ class Lab::Window : public WindowLink {
 class Lab::LatencyProbe : public sim::ReceiverInput {
  public:
   explicit LatencyProbe(sim::ReceiverModel& model) : model_(model) {}
-  std::uint64_t CompletedBy(std::int64_t nowNs) override {
-    const std::vector<std::int64_t> fresh = model_.Completions(nowNs);
-    if (!fresh.empty()) lastCompletionNs_.store(fresh.back());
-    return model_.CompletedBy(nowNs);
-  }
-  std::int64_t LastCompletionNs() const { return lastCompletionNs_.load(); }
+  std::uint64_t CompletedBy(std::int64_t nowNs) override { return model_.CompletedBy(nowNs); }
+  std::int64_t LastCompletionNs() const { return model_.LastCompletionNs(); }
 
  private:
   sim::ReceiverModel& model_;
-  std::atomic<std::int64_t> lastCompletionNs_{0};
 };
 
 Lab::Lab(LabConfig config)
@@ -69,6 +64,9 @@ Lab::Lab(LabConfig config)
   clock_.SetSleepModel(sim::VirtualClock::kMediaTimerTickNs, kSchedulerLatencyNs,
                        config_.seed * 0x9E37 + 11);
   InstallRegistry(config_.registry);
+  const sim::ReceiverParams& receiver = config_.receiver;
+  clock_.SetPreemptions(receiver.preemptionsPerSecond, receiver.preemptionMinUs,
+                         receiver.preemptionMaxUs, receiver.seed);
   pc_.uart.SetReceiverInput(probe_.get());
   player_.SetMediaPlayerRunning(true);
   commands_ = std::make_unique<CommandMap>(player_, *config_.registry);

@@ -65,6 +65,7 @@ class Lab {
   std::int64_t Tap(std::size_t keyIndex, std::int64_t atNs);
   std::int64_t Hold(std::size_t keyIndex, std::int64_t atNs, double holdMs);
   std::int64_t UserFreeAtNs() const { return user_.FreeAtNs(); }
+  std::size_t LastPressFrames() const { return user_.LastPressFrames(); }
 
   void Log(const std::string& line);
   std::vector<PostedCode> Codes() const;

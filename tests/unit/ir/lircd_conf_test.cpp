@@ -24,13 +24,20 @@ TEST(BuiltinRemotes, EachParsesWithTheButtonKeysInOrderAndDistinctCodes) {
     ASSERT_EQ(remote.keys.size(), kButtonKeyNames.size());
     for (std::size_t i = 0; i < remote.keys.size(); ++i) {
       EXPECT_EQ(remote.keys[i].name, kButtonKeyNames[i]);
-      ASSERT_EQ(remote.keys[i].codes.size(), 1u);
+      // Sharp sends each code and then its complement in command, expansion and check.
+      const std::vector<std::uint64_t>& codes = remote.keys[i].codes;
+      if (name == "sharp") {
+        ASSERT_EQ(codes.size(), 2u);
+        EXPECT_EQ(codes[0] ^ codes[1], 0x3FFu);
+      } else {
+        ASSERT_EQ(codes.size(), 1u);
+      }
       for (std::size_t j = 0; j < i; ++j) {
-        EXPECT_NE(remote.keys[i].codes[0], remote.keys[j].codes[0])
+        EXPECT_NE(codes[0], remote.keys[j].codes[0])
             << remote.keys[i].name << " and " << remote.keys[j].name;
       }
     }
-    EXPECT_TRUE(remote.Has(kFlagConstLength));
+    EXPECT_GT(remote.gap, 0u);
     EXPECT_GE(remote.frequency, 36000u);
     EXPECT_LE(remote.frequency, 40000u);
   }
@@ -203,6 +210,57 @@ TEST(LircdConf, MalformedInputIsRefusedWithFileAndLine) {
 TEST(LircdConf, EmptyTextHasNoRemotes) {
   EXPECT_TRUE(ParseLircdConf("", "empty.conf").empty());
   EXPECT_TRUE(ParseLircdConf("# only a comment\n\n", "empty.conf").empty());
+}
+
+// As the LIRC daemon reads a line: a first word beginning with `#` makes it a comment;
+// elsewhere `#` is a key's name where a name stands, and begins a comment after values.
+TEST(LircdConf, HashIsACommentOnlyAsTheFirstWordOrAfterTheValues) {
+  const auto remotes = ParseLircdConf(
+      "  # a comment, indented\n"
+      "begin remote\n"
+      "  name   #\n"
+      "  bits   8 # trailing\n"
+      "  one    500 1500\n"
+      "  zero   500 500\n"
+      "  begin codes\n"
+      "    #KEY_GONE   0x01\n"
+      "    KEY_1      0x02   #0x03 is no second code\n"
+      "  end codes\n"
+      "end remote\n"
+      "begin remote\n"
+      "  name raw\n"
+      "  flags RAW_CODES\n"
+      "  begin raw_codes\n"
+      "    name #\n"
+      "      500 500 500 # a comment after durations\n"
+      "  end raw_codes\n"
+      "end remote\n",
+      "hash.conf");
+  ASSERT_EQ(remotes.size(), 2u);
+  EXPECT_EQ(remotes[0].name, "#");
+  EXPECT_EQ(remotes[0].bits, 8);
+  ASSERT_EQ(remotes[0].keys.size(), 1u);
+  EXPECT_EQ(remotes[0].keys[0].name, "KEY_1");
+  EXPECT_EQ(remotes[0].keys[0].codes, std::vector<std::uint64_t>{0x02});
+  ASSERT_EQ(remotes[1].keys.size(), 1u);
+  EXPECT_EQ(remotes[1].keys[0].name, "#");
+  EXPECT_EQ(remotes[1].keys[0].raw, (std::vector<std::uint32_t>{500, 500, 500}));
+}
+
+TEST(LircdConf, RcmmNeedsAllFourSymbolsAndWholeSymbols) {
+  const std::string head =
+      "begin remote\n name m\n flags RCMM\n header 417 278\n zero 167 278\n one 167 444\n"
+      " ptrail 167\n";
+  const std::string codes = " begin codes\n  KEY_1 0x1234\n end codes\nend remote\n";
+  const Remote ok = ParseLircdConf(head + " bits 16\n two 167 611\n three 167 778\n" + codes,
+                                   "m.conf")[0];
+  EXPECT_TRUE(ok.IsRcmm());
+  EXPECT_EQ(ok.frequency, 36000u) << "RC-MM's carrier when the file names none";
+  EXPECT_EQ(ok.three.space, 778u);
+  EXPECT_THROW(ParseLircdConf(head + " bits 16\n two 167 611\n" + codes, "m.conf"), ParseError);
+  EXPECT_THROW(
+      ParseLircdConf(head + " bits 15\n two 167 611\n three 167 778\n" + codes, "m.conf"),
+      ParseError);
 }
 
 }  // namespace

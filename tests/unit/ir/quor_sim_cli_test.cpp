@@ -52,7 +52,9 @@ TEST(QuorSimCli, RemotesAndKeysListOneALine) {
   const Result remotes = QuorSim("remotes");
   EXPECT_EQ(remotes.status, 0);
   EXPECT_EQ(remotes.out,
-            "builtin:nec\nbuiltin:rc5\nbuiltin:rc6\nbuiltin:sony12\nbuiltin:jvc\nbuiltin:samsung32\n");
+            "builtin:nec\nbuiltin:rc5\nbuiltin:rc6\nbuiltin:rc6-mce\nbuiltin:sony12\n"
+            "builtin:sony15\nbuiltin:sony20\nbuiltin:jvc\nbuiltin:jvc-close\n"
+            "builtin:samsung32\nbuiltin:sharp\nbuiltin:panasonic\n");
   const Result keys = QuorSim("keys --remote builtin:samsung32");
   EXPECT_EQ(keys.status, 0);
   std::string expected;

@@ -266,5 +266,63 @@ TEST(SimulatedUser, TapsHoldsAndPressesFollowTheRemotesPace) {
   EXPECT_EQ(bursts, 2u + 3u + 1u);
 }
 
+// Where the UART hunts for the next start bit, and whether a line still low then starts a
+// character, decide how many characters a mark brings: at 36 kHz an RC6 half-bit of 444 us
+// brings 6 characters one way and 8 the other.
+TEST(ReceiverModel, HuntingVariantsSetTheCharacterRate) {
+  ReceiverParams endIgnored;
+  ReceiverParams middleLow;
+  middleLow.huntAfterBits = 6.5;
+  middleLow.lowLineStartsCharacter = true;
+  EXPECT_EQ(Receive(endIgnored, 0, Marks(36000, {444})).size(), 6u);
+  const auto fast = Receive(middleLow, 0, Marks(36000, {444}));
+  ASSERT_EQ(fast.size(), 8u);
+  EXPECT_NEAR(double(fast[1] - fast[0]), 6.5e9 / 115200, 1.0) << "each begins as hunting does";
+  ReceiverParams middleIgnored;
+  middleIgnored.huntAfterBits = 6.5;
+  const auto middle = Receive(middleIgnored, 0, Marks(38000, {560}));
+  const auto end = Receive(endIgnored, 0, Marks(38000, {560}));
+  ASSERT_EQ(middle.size(), end.size()) << "at 38 kHz the next pulse comes after either moment";
+  EXPECT_LT(middle[0], end[0]) << "but the character is reported earlier";
+  ReceiverParams endLow;
+  endLow.lowLineStartsCharacter = true;
+  // At 38 kHz the third pulse (52.6 us) holds the line low until 61.3 us, past the end of
+  // the stop bit: the next character starts there.
+  const auto endLowDone = Receive(endLow, 0, Marks(38000, {560}));
+  ASSERT_GE(endLowDone.size(), 2u);
+  EXPECT_NEAR(double(endLowDone[1] - endLowDone[0]), kCharNs, 1.0);
+}
+
+TEST(ReceiverModel, RealisticProfileRunsTheRemoteOffByAFixedHalfToOnePercent) {
+  const Remote nec = LoadRemote("builtin:nec");
+  const Signal frame = PlanPress(nec, nec.keys[3], false).first[0].light;
+  const auto exact = Receive({}, 0, frame);
+  bool sawSlow = false, sawFast = false;
+  for (std::uint64_t seed = 1; seed <= 6; ++seed) {
+    const ReceiverParams p = RealisticReceiver(seed);
+    EXPECT_EQ(p.seed, seed);
+    EXPECT_GE(std::abs(p.clockOffsetPercent), 0.5);
+    EXPECT_LE(std::abs(p.clockOffsetPercent), 1.0);
+    EXPECT_GT(p.preemptionsPerSecond, 0.0);
+    EXPECT_EQ(p.jitterUs + p.dropPercent + p.spuriousPerSecond, 0.0) << "no impairment";
+    sawSlow |= p.clockOffsetPercent > 0;
+    sawFast |= p.clockOffsetPercent < 0;
+    // Every press of the run is off by the same factor.
+    ReceiverModel model(p);
+    model.Schedule(0, frame);
+    model.Schedule(200 * kMs, frame);
+    const auto done = model.Completions(1000 * kMs);
+    const auto second = std::find_if(done.begin(), done.end(),
+                                     [](std::int64_t t) { return t >= 200 * kMs; });
+    ASSERT_EQ(second - done.begin(), done.end() - second);
+    const double firstSpan = double(*(second - 1) - done.front());
+    EXPECT_NEAR(firstSpan / double(exact.back() - exact.front()), 1 + p.clockOffsetPercent / 100,
+                0.001);
+    EXPECT_NEAR(firstSpan, double(done.back() - *second), 2000.0);
+  }
+  EXPECT_TRUE(sawSlow && sawFast);
+  EXPECT_EQ(RealisticReceiver(3).clockOffsetPercent, RealisticReceiver(3).clockOffsetPercent);
+}
+
 }  // namespace
 }  // namespace ovalink::sim

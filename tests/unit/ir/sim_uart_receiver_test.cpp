@@ -113,5 +113,28 @@ TEST_F(PolledReceiver, PressScheduledFromThePromptWhileTheLoopRuns) {
   EXPECT_EQ(bursts, 3);
 }
 
+// Pre-emptions stop the polls only while the thread records at time-critical priority.
+TEST(VirtualClockPreemption, StallsOnlyTimeCriticalPollingAtTheGivenRate) {
+  SimulatedPc pc;
+  pc.clock.SetPreemptions(100.0, 20.0, 300.0, 7);
+  const auto pollFor = [&](std::int64_t ns) {
+    const std::int64_t end = pc.clock.NowNs() + ns;
+    std::int64_t longest = 0;
+    while (pc.clock.NowNs() < end) {
+      const std::int64_t before = pc.clock.NowNs();
+      pc.bus.ReadByte(SimulatedPc::kBase + 5);
+      longest = std::max(longest, pc.clock.NowNs() - before);
+    }
+    return longest;
+  };
+  pollFor(1000 * kMs);
+  EXPECT_EQ(pc.clock.Preemptions(), 0u) << "normal priority";
+  pc.clock.RaiseToTimeCritical();
+  const std::int64_t longest = pollFor(2000 * kMs);
+  EXPECT_NEAR(double(pc.clock.Preemptions()), 200.0, 45.0);
+  EXPECT_LE(longest, 301'000);
+  EXPECT_GE(longest, 200'000) << "two hundred stalls of 20-300 us include long ones";
+}
+
 }  // namespace
 }  // namespace ovalink::sim

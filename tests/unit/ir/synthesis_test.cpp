@@ -247,5 +247,20 @@ TEST(Synthesis, FixedLightIsSentOnceHoweverLongTheHold) {
   EXPECT_THAT(p.Expand(10'000'000).Durations(), ElementsAre(1000, 2000, 500));
 }
 
+// RC-MM: each pulse and its space carry two bits, most significant pair first.
+TEST(Synthesis, RcmmSendsTwoBitsASymbol) {
+  const Remote r = ParseLircdConf(
+      "begin remote\n name m\n bits 8\n flags RCMM\n header 417 278\n zero 167 278\n"
+      " one 167 444\n two 167 611\n three 167 778\n ptrail 167\n toggle_bit_mask 0x40\n"
+      " begin codes\n  KEY_1 0x1B\n end codes\nend remote\n",
+      "m.conf")[0];
+  // 0x1B = 00 01 10 11.
+  EXPECT_THAT(EncodeFrame(r, r.keys[0], 0, false, false).Durations(),
+              ElementsAre(417, 278, 167, 278, 167, 444, 167, 611, 167, 778, 167));
+  // The toggle flips the second bit sent: 00 becomes 01.
+  EXPECT_THAT(EncodeFrame(r, r.keys[0], 0, false, true).Durations(),
+              ElementsAre(417, 278, 167, 444, 167, 444, 167, 611, 167, 778, 167));
+}
+
 }  // namespace
 }  // namespace ovalink::sim
