@@ -126,6 +126,22 @@ void ReceiverModel::Release(PressId id, std::int64_t atNs) {
   quietUntilNs_.store(std::numeric_limits<std::int64_t>::min(), std::memory_order_release);
 }
 
+bool ReceiverModel::Cancel(PressId id, std::int64_t nowNs) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  Press* press = Find(id);
+  if (!press || press->finished || press->startNs <= nowNs) return false;
+  auto from = pending_.begin() + std::ptrdiff_t(cursor_);
+  pending_.erase(std::remove_if(from, pending_.end(), [&](const Completion& c) { return c.press == id; }),
+                 pending_.end());
+  press->finished = true;
+  press->plan = PressPlan{};
+  press->frames.clear();
+  press->freeAtNs = 0;
+  UpdateRefillDue();
+  quietUntilNs_.store(std::numeric_limits<std::int64_t>::min(), std::memory_order_release);
+  return true;
+}
+
 void ReceiverModel::SetRelease(Press& press, std::int64_t releaseNs) {
   // The remote's own clock decides which frames start while the key is down.
   const double heldUs = (double(releaseNs) - double(press.startNs)) / (1000.0 * press.factor);

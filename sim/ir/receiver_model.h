@@ -97,6 +97,9 @@ class ReceiverModel : public ReceiverInput {
   // The key of press `id` comes up at `atNs`: frames that would start later are not sent,
   // except for the remote's minimum ones. A frame under way is finished.
   void Release(PressId id, std::int64_t atNs);
+  // Takes back press `id` if it has not begun by `nowNs`, as a hand that stops before it
+  // presses; whether it was taken back.
+  bool Cancel(PressId id, std::int64_t nowNs);
   // When the remote that sent press `id` may transmit again: after its last frame and that
   // frame's gap. kNotReleased while the press is still held.
   std::int64_t FreeAtNs(PressId id) const;

@@ -36,6 +36,9 @@ std::int64_t SimulatedUser::Begin(std::size_t keyIndex, std::int64_t atNs,
         releaseNs > startNs ? std::uint64_t(releaseNs - startNs + 999) / 1000 : 0);
   }
   last_ = receiver_.Schedule(startNs, std::move(plan), releaseNs);
+  // A press that began long ago can no longer be taken back; keep the list short.
+  if (planned_.size() >= 16) planned_.erase(planned_.begin());
+  planned_.push_back(*last_);
   return startNs;
 }
 
@@ -51,6 +54,15 @@ std::int64_t SimulatedUser::Press(std::size_t keyIndex, std::int64_t atNs) {
   const std::int64_t startNs = Begin(keyIndex, atNs, ReceiverModel::kNotReleased);
   holding_ = true;
   return startNs;
+}
+
+void SimulatedUser::CancelPlanned(std::int64_t nowNs) {
+  // Newest first: the remote is free again after the latest press that did begin.
+  while (!planned_.empty() && receiver_.Cancel(planned_.back(), nowNs)) {
+    if (last_ == planned_.back()) holding_ = false;
+    planned_.pop_back();
+    last_ = planned_.empty() ? std::nullopt : std::optional<ReceiverModel::PressId>(planned_.back());
+  }
 }
 
 void SimulatedUser::Release(std::int64_t atNs) {

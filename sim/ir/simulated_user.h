@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <string_view>
+#include <vector>
 
 #include "sim/ir/lircd_conf.h"
 #include "sim/ir/receiver_model.h"
@@ -45,6 +46,8 @@ class SimulatedUser {
   }
   // Lets go of the key held since Press; nothing when no key is down.
   void Release(std::int64_t atNs);
+  // Takes back every press planned to begin after `nowNs`: the person stops.
+  void CancelPlanned(std::int64_t nowNs);
 
   bool Holding() const { return holding_; }
   // When the remote may send the next press: ReceiverModel::kNotReleased while a key is
@@ -63,6 +66,8 @@ class SimulatedUser {
   Transmitter transmitter_;
   ReceiverModel& receiver_;
   std::optional<ReceiverModel::PressId> last_;
+  // Presses planned ahead of time, newest last, that CancelPlanned may still take back.
+  std::vector<ReceiverModel::PressId> planned_;
   bool holding_ = false;
   std::size_t lastFrames_ = 0;
 };

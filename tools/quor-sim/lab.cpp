@@ -190,6 +190,8 @@ void Lab::OnPost(std::uint32_t message, std::uintptr_t wParam) {
       }
       if (wParam == 100) {
         if (user_.Holding()) user_.Release(clock_.NowNs());
+        // Taps planned ahead are not made once the progress has ended.
+        if (tapping_) user_.CancelPlanned(clock_.NowNs());
         tapping_ = false;
       } else if (tapping_ && wParam > 0) {
         ScheduleTap();
