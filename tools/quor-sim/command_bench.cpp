@@ -13,6 +13,7 @@
 #include "tools/quor-sim/bench_run.h"
 #include "tools/quor-sim/cli.h"
 #include "tools/quor-sim/impairment_options.h"
+#include "tools/quor-sim/remote_notes.h"
 
 namespace ovalink::quorsim {
 
@@ -46,7 +47,16 @@ void RunAll(const std::vector<std::string>& args, bool ideal, bool json, std::os
   const auto cells = RunBenchAll(settings, [](const std::string& line) {
     std::cerr << line << '\n';
   });
-  out << (json ? BenchAllJson(cells) : BenchAllTable(cells));
+  if (json) {
+    out << BenchAllJson(cells);
+    return;
+  }
+  out << BenchAllTable(cells);
+  for (const std::string& name : settings.remotes) {
+    for (const std::string& note : RemoteNotes(LoadRemoteFor("builtin:" + name), 34)) {
+      out << "\n- " << name << ": " << note << "\n";
+    }
+  }
 }
 }  // namespace
 
@@ -65,7 +75,12 @@ void RunBenchCommand(const std::vector<std::string>& arguments, std::ostream& ou
   settings.seed = std::uint64_t(options.Integer("seed", 1, 0, 1'000'000'000));
   settings.receiver = ReceiverFromOptions(options, settings.seed, ideal);
   const BenchResult result = RunBench(remote, settings);
-  out << (json ? BenchJson(result) : BenchSummary(result));
+  if (json) {
+    out << BenchJson(result);
+    return;
+  }
+  out << BenchSummary(result);
+  for (const std::string& note : RemoteNotes(remote, settings.keys)) out << "note: " << note << "\n";
 }
 
 }  // namespace ovalink::quorsim
