@@ -55,6 +55,10 @@ int RCListener::RecordTrain(std::vector<double>& times, double firstWindowSecond
       if (times.size() > kTrainSizeLimit) break;
     }
   } while (now - last < window);
+  if (started) {
+    lastActivityTicks_ = last;
+    sawActivity_ = true;
+  }
   return static_cast<int>(times.size());
 }
 
@@ -65,7 +69,9 @@ int RCListener::CaptureTrains(SlotHistogram& histogram, int trainsWanted, int st
 
   // Waiting for a remote: a probe train proves one is sending; its times are thrown away.
   for (;;) {
+    const std::int64_t polledAt = clock_.Counter();
     if (Base() != 0 && PollReceiver() != 0) {
+      silenceBeforeTicks_ = sawActivity_ ? polledAt - lastActivityTicks_ : kNeverTicks;
       const int probed =
           RecordTrain(trainTimes_, kProbeWindowSeconds, &Port::PollReceiver, kGapSeconds);
       trainTimes_.clear();

@@ -63,6 +63,10 @@ class RCListener : public Port {
   int Limit() const { return limit_; }
   int CompareLength() const { return compareLength_; }
   std::uint16_t LastCode() const { return lastCode_; }
+  // Counter ticks of silence before the latest probe began, since the last activity of any
+  // train before it; kNeverTicks when there had been none.
+  static constexpr std::int64_t kNeverTicks = INT64_MAX;
+  std::int64_t SilenceBeforeTicks() const { return silenceBeforeTicks_; }
   std::int64_t LastRecognitionTime() const { return lastRecognitionTime_; }
   std::size_t CodeCountStored();  // takes the code-list lock
   std::mutex& CodeListLock() { return codeListLock_; }
@@ -87,6 +91,12 @@ class RCListener : public Port {
   int limit_ = 2;
   std::int64_t lastRecognitionTime_ = 0;
   std::uint16_t lastCode_ = 0xFFFF;
+  // The last value recognised as a press or its repeat (never 0xFFFF after the first).
+  std::uint16_t lastPress_ = 0xFFFF;
+  // When the remote was last heard, to tell a held key's frames from new presses.
+  std::int64_t lastActivityTicks_ = 0;
+  bool sawActivity_ = false;
+  std::int64_t silenceBeforeTicks_ = kNeverTicks;
   std::vector<double> trainTimes_;  // reused: no allocation per train once grown
 };
 

@@ -5,8 +5,16 @@
 namespace ovalink {
 
 namespace {
-// A run of 1s needs more than this many events; a run of 0s may hold at most this many.
+// A run of 0s may hold at most this many events; a run of 1s needs more, or, when it is
+// shorter than two slots per event, more than half its length: one burst train brings
+// about 1.2-1.8 events a slot, so a mark under 0.5 ms (a Sharp or RC-MM bit, an RC6
+// half-bit) could never bring six.
 constexpr unsigned kRunEventThreshold = 5;
+
+unsigned ActiveRunThreshold(int length) {
+  const auto half = static_cast<unsigned>(length / 2);
+  return half < kRunEventThreshold ? half : kRunEventThreshold;
+}
 // Stray slots tolerated each way between two patterns of the same press.
 constexpr int kMergeTolerance = 3;
 }  // namespace
@@ -31,18 +39,48 @@ int matchRuns(const SlotHistogram& histogram, const SlotPattern& pattern, int co
       sum += histogram[j];
       ++j;
     }
-    if ((sum > kRunEventThreshold ? 1 : 0) == value) ++matched;
+    const unsigned threshold = value == 1 ? ActiveRunThreshold(j - i) : kRunEventThreshold;
+    if ((sum > threshold ? 1 : 0) == value) ++matched;
     i = j;
   }
   return matched;
 }
 
+int patternMisfit(const SlotHistogram& histogram, const SlotPattern& pattern) {
+  int misfit = 0;
+  for (int i = 0; i < kSlotCount; ++i) {
+    if (pattern[i] == 0) {
+      misfit += histogram[i];
+    } else if (histogram[i] == 0) {
+      ++misfit;
+    }
+  }
+  return misfit;
+}
+
+namespace {
+bool Active(const SlotPattern& p, int i) { return i >= 0 && i < kSlotCount && p[i] != 0; }
+
+// The patterns differ at slot i alone, with both active on one side of it and both quiet
+// on the other: one pattern's mark edge lies one slot further than the other's. Where the
+// first character of a mark falls within a slot differs from press to press, so edges
+// move by a slot between two captures of the same key.
+bool EdgeMovedOneSlot(const SlotPattern& a, const SlotPattern& b, int i) {
+  auto agree = [&](int j) { return j < 0 || j >= kSlotCount || Active(a, j) == Active(b, j); };
+  if (!agree(i - 1) || !agree(i + 1)) return false;
+  const bool before = Active(a, i - 1);
+  const bool after = Active(a, i + 1);
+  return before != after;
+}
+}  // namespace
+
 int similarAndMerge(SlotPattern& a, const SlotPattern& b) {
   int extra = 0;
   int missing = 0;
   for (int i = 0; i < kSlotCount; ++i) {
-    if (a[i] == 0 && b[i] != 0) ++extra;
-    if (a[i] != 0 && b[i] == 0) ++missing;
+    if ((a[i] != 0) == (b[i] != 0) || EdgeMovedOneSlot(a, b, i)) continue;
+    if (a[i] == 0) ++extra;
+    if (a[i] != 0) ++missing;
   }
   if (extra >= kMergeTolerance || missing >= kMergeTolerance) return 1;
   for (int i = 0; i < kSlotCount; ++i) a[i] = (a[i] != 0 && b[i] != 0) ? 1 : 0;

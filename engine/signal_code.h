@@ -38,7 +38,12 @@ SlotPattern thresholdPattern(const SlotHistogram& histogram, int limit);
 int matchRuns(const SlotHistogram& histogram, const SlotPattern& pattern, int compareLength,
               int& total);
 
-// 0 when A and B differ in fewer than 3 slots each way (A becomes A AND B), else 1.
+// How far a train is from a pattern it may match: its events in the pattern's quiet slots
+// plus the pattern's active slots it left empty. 0 fits perfectly.
+int patternMisfit(const SlotHistogram& histogram, const SlotPattern& pattern);
+
+// 0 when A and B differ in fewer than 3 slots each way (A becomes A AND B), else 1. A mark
+// edge that lies one slot further in one pattern is not a difference.
 int similarAndMerge(SlotPattern& a, const SlotPattern& b);
 
 bool patternsEqual(const SlotPattern& a, const SlotPattern& b);

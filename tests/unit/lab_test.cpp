@@ -50,6 +50,20 @@ TEST(LabEndToEndTest, BiphaseRemotesTrainEveryKeyInTheAlternatingForm) {
   }
 }
 
+// A Sony remote as a real receiver sees it: every key trains, and a held key is one press
+// however many of its frames are recognised.
+TEST(LabEndToEndTest, SonyKeysTrainAndAHeldKeyIsOnePress) {
+  BenchSettings settings;
+  settings.keys = 8;
+  settings.presses = 40;
+  settings.receiver = sim::RealisticReceiver(1);
+  const BenchResult r = RunBench(sim::LoadRemote("builtin:sony12"), settings);
+  EXPECT_EQ(r.training[NotTrained], 0);
+  EXPECT_EQ(r.wrong, 0);
+  EXPECT_EQ(r.extra, 0);
+  EXPECT_GE(r.correct * 100, r.presses * 90);
+}
+
 TEST(LabEndToEndTest, Rc5PressesAreNeverTakenForAnotherButton) {
   const BenchResult r = Bench("builtin:rc5", 120);
   EXPECT_EQ(r.wrong, 0);

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "app/reg_key.h"
 #include "app/registry_layout.h"
 #include "engine/rc_engine.h"
@@ -67,12 +69,25 @@ TEST_F(RecognitionTest, IdleCaptureChangesNothing) {
   EXPECT_TRUE(engine.levels.empty());
 }
 
-TEST_F(RecognitionTest, EarlierCodeInStoreOrderWinsTies) {
+// Two buttons whose codes fit the train equally well: a guess could be the wrong button,
+// which is worse than nothing.
+TEST_F(RecognitionTest, ButtonsThatFitEquallyWellGiveNothing) {
   const SlotPattern a = PatternOf(shapeA);
   StoreCode(9, kAlternatingForm, a, PatternOf(shapeB));
   StoreCode(4, kAlternatingForm, a, PatternOf(repeatShape));
+  EXPECT_EQ(Press(shapeA), kNoPress);
+  EXPECT_EQ(LastLevel(), 100u) << "the train did match fully";
+  EXPECT_EQ(Press(shapeB), 0x8009) << "a train only one button fits is still recognised";
+}
+
+// A code whose longer mark also holds this train's events matches it fully, but the code
+// of the key that was pressed fits it better, wherever it stands in the store.
+TEST_F(RecognitionTest, TrainGoesToTheButtonWhoseCodeFitsItBest) {
+  const Shape longMark = {{0, 2000}, {5000, 1800}};
+  StoreCode(4, kAlternatingForm, PatternOf(longMark), PatternOf(shapeB));
+  StoreCode(9, kAlternatingForm, PatternOf(shapeA), PatternOf(repeatShape));
   EXPECT_EQ(Press(shapeA), 9);
-  EXPECT_EQ(LastLevel(), 100u);
+  EXPECT_EQ(Press(longMark), 4);
 }
 
 TEST_F(RecognitionTest, AlternatingFormMarksTheSecondShape) {
@@ -86,8 +101,24 @@ TEST_F(RecognitionTest, AlternatingFormMarksTheSecondShape) {
 TEST_F(RecognitionTest, PressRepeatFormTogglesMarkerOnSharpPresses) {
   StoreCode(7, kPressRepeatForm, PatternOf(shapeA), PatternOf(repeatShape));
   EXPECT_EQ(Press(shapeA), 7);
+  pc.clock.Advance(300 * kMs);
   EXPECT_EQ(Press(shapeA), 0x8007);
+  pc.clock.Advance(300 * kMs);
   EXPECT_EQ(Press(shapeA), 7);
+}
+
+// A remote that repeats its whole frame while a key is held: the frames that follow each
+// other closely are one press, however many of them are recognised.
+TEST_F(RecognitionTest, HeldKeyRepeatingItsWholeFrameIsOnePress) {
+  StoreCode(7, kPressRepeatForm, PatternOf(shapeA), PatternOf(shapeA));
+  // Frames 45 ms apart: 40 would lock the 10 ms probe window and 30 ms idle sleep in phase.
+  for (int i = 0; i < 12; ++i) test::AddFrame(pc.input, pc.clock.NowNs() + i * 45 * kMs, shapeA);
+  std::vector<std::uint16_t> held;
+  for (int i = 0; i < 4; ++i) held.push_back(engine.recognise());
+  EXPECT_EQ(held, std::vector<std::uint16_t>(4, 7));
+  pc.clock.Advance(500 * kMs);
+  EXPECT_EQ(Press(shapeA), 0x8007) << "after a pause it is a new press";
+  EXPECT_EQ(Press(shapeA), 0x8007) << "a press right after (100 ms) continues it";
 }
 
 TEST_F(RecognitionTest, RepeatShapeContinuesLastPressWithinTwoWholeSeconds) {

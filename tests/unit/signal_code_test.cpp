@@ -102,6 +102,51 @@ TEST(SignalCodeTest, SimilarAndMergeToleratesTwoStraySlotsEachWay) {
   EXPECT_EQ(similarAndMerge(e, PatternWithOnes({{10, 20}})), 1) << "3 missing";
 }
 
+// Two holds of one Sony key: where a mark's first character falls within a slot differs
+// from press to press, so several of its 26 mark edges lie one slot apart.
+TEST(SignalCodeTest, MarkEdgesOneSlotApartAreTheSameKey) {
+  SlotPattern first = PatternWithOnes({{0, 23}, {30, 41}, {48, 53}, {60, 65}, {72, 83},
+                                       {90, 101}, {108, 113}, {120, 125}, {132, 143}});
+  const SlotPattern second = PatternWithOnes({{0, 24}, {29, 41}, {48, 54}, {60, 65}, {71, 83},
+                                              {90, 102}, {108, 113}, {120, 126}, {132, 144}});
+  EXPECT_EQ(similarAndMerge(first, second), 0);
+  EXPECT_EQ(first, PatternWithOnes({{0, 23}, {30, 41}, {48, 53}, {60, 65}, {72, 83}, {90, 101},
+                                    {108, 113}, {120, 125}, {132, 143}}));
+  // A mark that moves by an RC6 half-bit (4 slots) is another shape, as is a new mark.
+  SlotPattern toggled = PatternWithOnes({{0, 23}, {30, 41}, {48, 53}});
+  EXPECT_EQ(similarAndMerge(toggled, PatternWithOnes({{0, 23}, {30, 41}, {52, 57}})), 1);
+  SlotPattern gained = PatternWithOnes({{0, 23}, {30, 41}});
+  EXPECT_EQ(similarAndMerge(gained, PatternWithOnes({{0, 23}, {30, 41}, {60, 60}, {70, 70},
+                                                     {80, 80}})), 1)
+      << "single stray slots away from any mark still count";
+}
+
+// A Sharp bit's mark (320 us) spans four slots and brings four or five characters: a run
+// that short cannot be required to hold six events.
+TEST(SignalCodeTest, ShortActiveRunNeedsMoreThanHalfItsLengthInEvents) {
+  const SlotPattern p = PatternWithOnes({{0, 29}, {40, 43}});
+  SlotHistogram h{};
+  for (int i = 0; i < 30; ++i) h[i] = 1;
+  h[40] = 1;
+  h[41] = 1;
+  h[42] = 1;
+  int total = 0;
+  EXPECT_EQ(matchRuns(h, p, 44, total), 3);
+  EXPECT_EQ(total, 3);
+  h[42] = 0;
+  EXPECT_EQ(matchRuns(h, p, 44, total), 2) << "two events in four slots are too few";
+}
+
+TEST(SignalCodeTest, MisfitCountsEventsInQuietSlotsAndEmptyActiveSlots) {
+  const SlotPattern p = PatternWithOnes({{10, 19}});
+  SlotHistogram h{};
+  for (int i = 10; i < 20; ++i) h[i] = 2;
+  EXPECT_EQ(patternMisfit(h, p), 0);
+  h[25] = 3;
+  h[12] = 0;
+  EXPECT_EQ(patternMisfit(h, p), 4);
+}
+
 TEST(SignalCodeTest, MergeNormalisesStoredBytesToZeroOrOne) {
   SlotPattern a{};
   a[4] = 7;
