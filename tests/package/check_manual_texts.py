@@ -15,9 +15,9 @@ import re
 import sys
 from html.parser import HTMLParser
 
-SOURCE_PATTERNS = ["app/**/*.cpp", "app/**/*.h", "port/**/*.cpp", "engine/**/*.cpp",
-                   "engine/**/*.h", "commands/**/*.cpp", "ui/**/*.cpp", "ui/**/*.h",
-                   "platform/win32/**/*.cpp", "resources/*.rc", "package/*.nsi"]
+SOURCE_PATTERNS = [f"{folder}/**/*.{ext}" for folder in ("app", "port", "engine", "commands", "ui")
+                   for ext in ("cpp", "h")] + ["platform/win32/**/*.cpp", "resources/*.rc",
+                                               "package/*.nsi"]
 BLOCKS = {"p", "div", "li", "td", "th", "tr", "h1", "h2", "table", "ul", "ol"}
 LITERAL = re.compile(r'"((?:[^"\\\n]|\\.)*)"')
 ADJACENT = re.compile(r'"\s*(?://[^\n]*\n\s*)*"')  # "abc" "def", split over lines
