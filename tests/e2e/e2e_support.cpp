@@ -173,6 +173,11 @@ StandIn::~StandIn() {
   process_.WaitForExit(5000);
 }
 
+bool StandIn::BringToFront() const {
+  SetForegroundWindow(window_);
+  return WaitUntil([&] { return GetForegroundWindow() == window_; }, 5000);
+}
+
 std::vector<Received> StandIn::ReceivedSoFar() const {
   std::vector<Received> received;
   std::ifstream in(log_);

@@ -81,6 +81,8 @@ class StandIn {
   // Messages of one kind (and value) so far.
   std::size_t Count(const std::string& message, unsigned value) const;
   HWND Window() const { return window_; }
+  // Makes it the foreground window, as a user watching it would; whether it became so.
+  bool BringToFront() const;
 
  private:
   std::string log_;

@@ -84,8 +84,8 @@ TEST_F(EndToEnd, NecTrainedLiveDrivesMediaCenterUntilExitAndAfterRestart) {
   {
     QuorSim sim("builtin:nec");
     ASSERT_TRUE(sim.Started());
-    EXPECT_EQ(sim.Caption(kPlay), "Play !");
     AcknowledgeFirstStart(sim, "e2e_first_start");
+    EXPECT_TRUE(WaitUntil([&] { return sim.Caption(kPlay) == "Play !"; }, 10000)) << sim.Caption(kPlay);
 
     HWND box = sim.Train(kPlay, "KEY_PLAY", UserHabit::kFollowsPrompts, "e2e_training_nec");
     ASSERT_NE(box, nullptr);
@@ -107,14 +107,12 @@ TEST_F(EndToEnd, NecTrainedLiveDrivesMediaCenterUntilExitAndAfterRestart) {
     EXPECT_TRUE(sim.Enabled(kVolumeUp));
 
     // Enable off from the tray menu.
-    sim.Command(kIdEnable);
-    sim.Sync();
+    sim.CommandAndWait(kIdEnable);
     EXPECT_EQ(ReadSetting("Enable", 1), 0u);
     ExpectPressIgnored(sim, mediaCenter, "KEY_PLAY", kPlay, kAppCommandVolumeUp);
 
     // On again from the tray menu, off from the settings dialog.
-    sim.Command(kIdEnable);
-    sim.Sync();
+    sim.CommandAndWait(kIdEnable);
     EXPECT_EQ(ReadSetting("Enable", 0), 1u);
     sim.Command(kIdSettings);
     HWND settings = sim.WaitForDialog(kSettingsCaption, 10000);
@@ -138,8 +136,7 @@ TEST_F(EndToEnd, NecTrainedLiveDrivesMediaCenterUntilExitAndAfterRestart) {
     ASSERT_TRUE(WaitUntil([&] { return sim.Caption(kStop) == "Stop !"; }, 10000));
     EXPECT_EQ(sim.Caption(kPlay), "Play");
     EXPECT_EQ(FindProcessWindow(sim.Program().Id(), kHowToCaption, "#32770"), nullptr);
-    sim.Command(kIdEnable);
-    sim.Sync();
+    sim.CommandAndWait(kIdEnable);
     ASSERT_EQ(ReadSetting("Enable", 0), 1u);
     ExpectPressDelivered(sim, mediaCenter, "KEY_PLAY", true, kPlay, "WM_APPCOMMAND", kAppCommandPlay);
     ASSERT_TRUE(sim.Exit());
@@ -160,6 +157,9 @@ TEST_F(EndToEnd, Rc5TrainedLiveDrivesMediaPlayerByCharacterAndKeystroke) {
   EXPECT_EQ(sim.Train(kUp, "KEY_UP"), nullptr);
   EXPECT_EQ(sim.Caption(kUp), "Up");
 
+  // The user watches the media player: keystrokes go to the focus of the foreground window.
+  sim.CommandAndWait(IDOK);
+  ASSERT_TRUE(mediaPlayer.BringToFront());
   ExpectPressDelivered(sim, mediaPlayer, "KEY_NUMERIC_STAR", false, kStar, "WM_CHAR", '*');
   ExpectPressDelivered(sim, mediaPlayer, "KEY_UP", false, kUp, "WM_KEYDOWN", kVkUp);
   ASSERT_TRUE(sim.Exit());
@@ -181,6 +181,16 @@ TEST_F(EndToEnd, TrainingOutcomesShowTheirMessageBoxes) {
   ASSERT_TRUE(sim.Dismiss(box));
   EXPECT_EQ(sim.Caption(kStop), "Stop !");
 
+  // Held keys where sharp ones were asked for: the code is stored, with a doubt. (Before
+  // any other NEC code exists: its repeat shape would otherwise be taken for a duplicate.)
+  box = sim.Train(kSkip, "KEY_NEXT", UserHabit::kHoldsInsteadOfTapping);
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(WindowText(box), "Information");
+  EXPECT_EQ(MessageBoxText(box), kUnsureText);
+  Shot("e2e_box_trained_unsure", box);
+  ASSERT_TRUE(sim.Dismiss(box));
+  EXPECT_EQ(sim.Caption(kSkip), "Skip");
+
   box = sim.Train(kPlay, "KEY_PLAY");
   ASSERT_NE(box, nullptr);
   EXPECT_EQ(MessageBoxText(box), kPressRepeatText);
@@ -193,14 +203,6 @@ TEST_F(EndToEnd, TrainingOutcomesShowTheirMessageBoxes) {
   Shot("e2e_box_duplicated", box);
   ASSERT_TRUE(sim.Dismiss(box));
   EXPECT_EQ(sim.Caption(kPause), "Pause !");
-
-  box = sim.Train(kSkip, "KEY_NEXT", UserHabit::kHoldsInsteadOfTapping);
-  ASSERT_NE(box, nullptr);
-  EXPECT_EQ(WindowText(box), "Information");
-  EXPECT_EQ(MessageBoxText(box), kUnsureText);
-  Shot("e2e_box_trained_unsure", box);
-  ASSERT_TRUE(sim.Dismiss(box));
-  EXPECT_EQ(sim.Caption(kSkip), "Skip");
 
   ASSERT_TRUE(sim.Exit());
 }

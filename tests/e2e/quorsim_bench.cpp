@@ -56,8 +56,7 @@ int main(int argc, char** argv) {
   }
   sim.Dismiss(box);
   // The program is hidden and listening, as it spends most of its life.
-  sim.Command(1);  // IDOK: hide
-  sim.Sync();
+  sim.CommandAndWait(IDOK);  // hides it
 
   ovalink::KernelHandle process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE,
                                             sim.Program().Id()));

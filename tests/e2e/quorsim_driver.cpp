@@ -14,6 +14,8 @@ constexpr const char* kHoldPrompt = "Hold the button till the progress ends";
 constexpr const char* kSharpPrompt = "Make several sharp keystrokes till the progress ends";
 constexpr const char* kTrainingCaption = "The Training Instructions";
 constexpr DWORD kTrainingLimitMs = 90000;
+constexpr int kCtrlClickAttempts = 3;
+constexpr DWORD kInstructionsWaitMs = 4000;
 // A person's rhythm of sharp keystrokes.
 constexpr double kTapEveryMs = 300;
 // The two presses of a sharp double press begin at least this far apart.
@@ -35,6 +37,11 @@ QuorSim::~QuorSim() {
     Command(kIdExit);
     process_.WaitForExit(10000);
   }
+}
+
+void QuorSim::CommandAndWait(int id) const {
+  DWORD_PTR result = 0;
+  SendMessageTimeoutA(main_, WM_COMMAND, id, 0, SMTO_NORMAL, 10000, &result);
 }
 
 void QuorSim::Sync() const {
@@ -62,11 +69,21 @@ void QuorSim::Show() const {
 }
 
 HWND QuorSim::Train(int index, const std::string& key, UserHabit habit, const std::string& screenshot) {
+  // Wine brings its modifier keys into line with the X server's keyboard when a window gains
+  // the focus, so a focus change still pending in the program can let go of our Ctrl just
+  // as the click is handled: the click then sends the button's command instead. Ctrl+Click
+  // again when the instructions do not come.
   HWND instructions = nullptr;
-  {
+  for (int attempt = 0; attempt < kCtrlClickAttempts && !instructions; ++attempt) {
     CtrlKeyDown ctrl;
+    WaitUntil([&] {
+      Sync();
+      if ((GetAsyncKeyState(VK_CONTROL) & 0x8000) != 0) return true;
+      keybd_event(VK_CONTROL, 0x1D, 0, 0);
+      return false;
+    }, 5000);
     PostClick(main_, kFirstButton + index);
-    instructions = WaitForDialog(kTrainingCaption, 10000);
+    instructions = WaitForDialog(kTrainingCaption, kInstructionsWaitMs);
   }
   EXPECT_NE(instructions, nullptr) << "no training instructions after Ctrl+Click";
   if (!instructions) return nullptr;

@@ -40,8 +40,12 @@ class QuorSim {
   std::string Prompt() const { return WindowText(GetDlgItem(main_, kPromptLabel)); }
   int Level() const { return ProgressPosition(GetDlgItem(main_, kLevelBar)); }
   bool Enabled(int index) const { return IsWindowEnabled(Button(index)) != FALSE; }
+  // A command as the tray menu gives it; posted, since some open a modal dialog.
   void Command(int id) const { PostMessageA(main_, WM_COMMAND, id, 0); }
-  // Lets the window's thread handle everything posted to it so far.
+  // A command that opens nothing modal, handled by the time this returns.
+  void CommandAndWait(int id) const;
+  // Lets the window's thread handle the messages sent to it so far (a message box that
+  // its current handler opens exists once this returns).
   void Sync() const;
 
   // A dialog or message box of the program with this caption, waited for.
