@@ -80,6 +80,8 @@ class RCListener : public Port {
   std::atomic<WindowHandle> window_{0};
 
  private:
+  // Reloads the store after training wrote a code; whether the code is now there.
+  bool reloadFinds(int button);
   // Sleeps in slices so that a stop request ends a long pause early.
   void PauseMs(std::uint32_t ms);
 

@@ -44,6 +44,13 @@ int RCListener::capturePatterns(int count, const std::string& prompt,
   return 0;
 }
 
+bool RCListener::reloadFinds(int button) {
+  loadCodes();
+  // A code the registry did not take is not trained, whatever the patterns said: telling
+  // the user otherwise would leave a button that never responds.
+  return hasCode(button);
+}
+
 int RCListener::trainButton(int button) {
   RegKey codes1(RegRoot::CurrentUser, kCodes1Key);
   RegKey codes2(RegRoot::CurrentUser, kCodes2Key);
@@ -79,7 +86,7 @@ int RCListener::trainButton(int button) {
     codes1.WriteBinary(name, sharp[0].data(), kSlotCount);
     codes2.WriteBinary(name, hold[0].data(), kSlotCount);
     flags.WriteDword(name, 1);
-    loadCodes();
+    if (!reloadFinds(button)) return NotTrained;
     return similarAndMerge(hold[0], sharp[0]) != 0 ? TrainedPressRepeat : TrainedUnsure;
   }
 
@@ -89,7 +96,7 @@ int RCListener::trainButton(int button) {
   if (isRegistered(codes_, hold[0]) || isRegistered(codes_, hold[1])) return DuplicateSignal;
   codes1.WriteBinary(name, hold[0].data(), kSlotCount);
   codes2.WriteBinary(name, hold[1].data(), kSlotCount);
-  loadCodes();
+  if (!reloadFinds(button)) return NotTrained;
   return similarAndMerge(hold[0], hold[1]) != 0 ? TrainedAlternating : TrainedUnsure;
 }
 

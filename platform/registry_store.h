@@ -15,6 +15,7 @@ constexpr RegStatus kRegOk = 0;
 constexpr RegStatus kRegNotFound = 2;       // ERROR_FILE_NOT_FOUND
 constexpr RegStatus kRegAccessDenied = 5;   // ERROR_ACCESS_DENIED
 constexpr RegStatus kRegInvalidHandle = 6;  // ERROR_INVALID_HANDLE
+constexpr RegStatus kRegWriteFault = 29;    // ERROR_WRITE_FAULT: a change could not be kept
 constexpr RegStatus kRegMoreData = 234;     // ERROR_MORE_DATA
 constexpr RegStatus kRegNoMoreItems = 259;  // ERROR_NO_MORE_ITEMS
 
@@ -52,7 +53,8 @@ class RegistryStore {
   virtual RegStatus QueryValue(RegHandle key, const std::string& name, RegType* type,
                                std::uint8_t* data, std::uint32_t* size) = 0;
 
-  // Creates or replaces a value with exactly `size` bytes of data.
+  // Creates or replaces a value with exactly `size` bytes of data. A change the store
+  // cannot keep (CreateKey's creation, SetValue, DeleteValue) fails and changes nothing.
   virtual RegStatus SetValue(RegHandle key, const std::string& name, RegType type,
                              const std::uint8_t* data, std::uint32_t size) = 0;
 

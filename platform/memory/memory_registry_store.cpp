@@ -1,6 +1,5 @@
 #include "platform/memory/memory_registry_store.h"
 
-#include <algorithm>
 #include <cstring>
 
 namespace ovalink {
@@ -13,16 +12,27 @@ const char* RootName(RegRoot root) {
   return "HKEY_CURRENT_USER";
 }
 
+RegStatus MemoryRegistryStore::ApplyChange(const Change& change) {
+  if (refuseChanges_) return kRegWriteFault;
+  bool changed = false;
+  return change(root_, &changed);
+}
+
 RegStatus MemoryRegistryStore::CreateKey(RegRoot root, const std::string& path, RegHandle* out) {
   std::lock_guard<std::mutex> lock(mutex_);
   *out = 0;
   if (refuseOpen_) return kRegAccessDenied;
-  bool created = false;
-  RegistryNode& node = root_.Descend(RootName(root), &created).Descend(path, &created);
+  const std::string full = std::string(RootName(root)) + "\\" + path;
+  if (!root_.Find(full)) {
+    const RegStatus status = ApplyChange([&full](RegistryNode& tree, bool* changed) {
+      tree.Descend(full, changed);
+      return kRegOk;
+    });
+    if (status != kRegOk) return status;
+  }
   const RegHandle handle = nextHandle_++;
-  handles_[handle] = &node;
+  handles_[handle] = full;
   *out = handle;
-  if (created) OnChanged();
   return kRegOk;
 }
 
@@ -31,17 +41,18 @@ RegStatus MemoryRegistryStore::CloseKey(RegHandle key) {
   return handles_.erase(key) ? kRegOk : kRegInvalidHandle;
 }
 
-RegistryNode* MemoryRegistryStore::Lookup(RegHandle key) {
+const std::string* MemoryRegistryStore::KeyPath(RegHandle key) const {
   auto it = handles_.find(key);
-  return it == handles_.end() ? nullptr : it->second;
+  return it == handles_.end() ? nullptr : &it->second;
 }
 
 RegStatus MemoryRegistryStore::QueryValue(RegHandle key, const std::string& name, RegType* type,
                                           std::uint8_t* data, std::uint32_t* size) {
   std::lock_guard<std::mutex> lock(mutex_);
-  RegistryNode* node = Lookup(key);
-  if (!node) return kRegInvalidHandle;
-  const RegValue* value = node->FindValue(name);
+  const std::string* path = KeyPath(key);
+  if (!path) return kRegInvalidHandle;
+  RegistryNode* node = root_.Find(*path);
+  const RegValue* value = node ? node->FindValue(name) : nullptr;
   if (!value) return kRegNotFound;
   if (type) *type = value->type;
   const auto needed = static_cast<std::uint32_t>(value->data.size());
@@ -61,26 +72,23 @@ RegStatus MemoryRegistryStore::QueryValue(RegHandle key, const std::string& name
 RegStatus MemoryRegistryStore::SetValue(RegHandle key, const std::string& name, RegType type,
                                         const std::uint8_t* data, std::uint32_t size) {
   std::lock_guard<std::mutex> lock(mutex_);
-  RegistryNode* node = Lookup(key);
-  if (!node) return kRegInvalidHandle;
-  RegValue* value = node->FindValue(name);
-  if (!value) {
-    node->values.push_back(RegValue{name, type, {}});
-    value = &node->values.back();
-  }
-  value->type = type;
-  value->data.assign(data, data + size);
-  OnChanged();
-  return kRegOk;
+  const std::string* path = KeyPath(key);
+  if (!path) return kRegInvalidHandle;
+  return ApplyChange([&](RegistryNode& tree, bool* changed) {
+    tree.Descend(*path).PutValue(name, type, std::vector<std::uint8_t>(data, data + size));
+    *changed = true;
+    return kRegOk;
+  });
 }
 
 RegStatus MemoryRegistryStore::EnumValue(RegHandle key, std::uint32_t index, char* name,
                                          std::uint32_t* nameCapacity, RegType* type) {
   std::lock_guard<std::mutex> lock(mutex_);
-  RegistryNode* node = Lookup(key);
-  if (!node) return kRegInvalidHandle;
-  if (index >= node->values.size()) return kRegNoMoreItems;
-  const RegValue& value = node->values[index];
+  const std::string* path = KeyPath(key);
+  if (!path) return kRegInvalidHandle;
+  const RegistryNode* node = root_.Find(*path);
+  if (!node || index >= node->Values().size()) return kRegNoMoreItems;
+  const RegValue& value = node->Values()[index];
   if (value.name.size() + 1 > *nameCapacity) return kRegMoreData;
   std::memcpy(name, value.name.c_str(), value.name.size() + 1);
   *nameCapacity = static_cast<std::uint32_t>(value.name.size());
@@ -90,19 +98,23 @@ RegStatus MemoryRegistryStore::EnumValue(RegHandle key, std::uint32_t index, cha
 
 RegStatus MemoryRegistryStore::DeleteValue(RegHandle key, const std::string& name) {
   std::lock_guard<std::mutex> lock(mutex_);
-  RegistryNode* node = Lookup(key);
-  if (!node) return kRegInvalidHandle;
-  auto it = std::find_if(node->values.begin(), node->values.end(),
-                         [&](const RegValue& v) { return EqualsIgnoreCase(v.name, name); });
-  if (it == node->values.end()) return kRegNotFound;
-  node->values.erase(it);
-  OnChanged();
-  return kRegOk;
+  const std::string* path = KeyPath(key);
+  if (!path) return kRegInvalidHandle;
+  return ApplyChange([&](RegistryNode& tree, bool* changed) {
+    RegistryNode* node = tree.Find(*path);
+    *changed = node && node->EraseValue(name);
+    return *changed ? kRegOk : kRegNotFound;
+  });
 }
 
 void MemoryRegistryStore::SetRefuseOpen(bool refuse) {
   std::lock_guard<std::mutex> lock(mutex_);
   refuseOpen_ = refuse;
+}
+
+void MemoryRegistryStore::SetRefuseChanges(bool refuse) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  refuseChanges_ = refuse;
 }
 
 std::size_t MemoryRegistryStore::OpenHandleCount() const {

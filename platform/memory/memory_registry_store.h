@@ -2,6 +2,7 @@
 // A registry held in memory, for tests and the lab. Thread-safe; can be told to refuse
 // opening keys, to exercise the "no handle" paths.
 
+#include <functional>
 #include <mutex>
 #include <unordered_map>
 
@@ -24,25 +25,34 @@ class MemoryRegistryStore : public RegistryStore {
                       RegType* type) override;
   RegStatus DeleteValue(RegHandle key, const std::string& name) override;
 
-  // Failure switch: while set, CreateKey fails with access denied.
+  // Failure switches: while set, CreateKey fails with access denied; every change (a key
+  // created, a value set or deleted) fails with kRegWriteFault and changes nothing, as on a
+  // full disk.
   void SetRefuseOpen(bool refuse);
+  void SetRefuseChanges(bool refuse);
   std::size_t OpenHandleCount() const;
 
  protected:
-  // Called after every successful change (value set or deleted, key created), with the lock
-  // held; the file store persists here.
-  virtual void OnChanged() {}
+  // One change to the tree: returns its status and sets *changed when it altered the tree.
+  using Change = std::function<RegStatus(RegistryNode& root, bool* changed)>;
+  // Runs every change (key created, value set or deleted), with the lock held. The file
+  // store overrides it to bring the tree up to date with the file first and to persist the
+  // change after; a change it cannot persist fails and leaves the tree as the file is.
+  virtual RegStatus ApplyChange(const Change& change);
   RegistryNode& Root() { return root_; }
   std::mutex& Mutex() const { return mutex_; }
 
  private:
-  RegistryNode* Lookup(RegHandle key);
+  // Handles name their key by path, so the tree may be replaced wholesale (a reload) under
+  // open handles. Null when the handle is unknown.
+  const std::string* KeyPath(RegHandle key) const;
 
   mutable std::mutex mutex_;
   RegistryNode root_;  // children: "HKEY_CURRENT_USER"
-  std::unordered_map<RegHandle, RegistryNode*> handles_;
+  std::unordered_map<RegHandle, std::string> handles_;
   RegHandle nextHandle_ = 1;
   bool refuseOpen_ = false;
+  bool refuseChanges_ = false;
 };
 
 // Full path of a root as written in .reg files.

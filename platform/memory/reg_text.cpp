@@ -102,6 +102,11 @@ class Parser {
     for (index_ = 1; index_ < lines_.size(); ++index_) {
       if (!ParseLine()) return false;
     }
+    // regedit and our own writer end every line; a last line without its end was cut off,
+    // and what it held (a shortened dword, a short hex list) would read as something else.
+    if (text.back() != '\n' && !Trim(lines_.back()).empty()) {
+      return Fail(lines_.size(), "the file ends in the middle of a line (cut off?)");
+    }
     return true;
   }
 
@@ -308,17 +313,14 @@ class Parser {
     }
     if (pos >= line.size() || line[pos] != ':') return FailHere("':' expected after hex");
     const std::size_t firstLine = index_;
-    std::string list = line.substr(pos + 1);
-    // A trailing backslash continues the list on the next line.
-    for (;;) {
-      std::string trimmed = Trim(list);
-      if (trimmed.empty() || trimmed.back() != '\\') {
-        list = trimmed;
-        break;
-      }
-      trimmed.pop_back();
+    std::string list = Trim(line.substr(pos + 1));
+    // A trailing backslash continues the list on the next line. Appended in place: one value
+    // may run over many thousands of lines.
+    while (!list.empty() && list.back() == '\\') {
+      list.pop_back();
+      while (!list.empty() && IsBlank(list.back())) list.pop_back();
       if (index_ + 1 >= lines_.size()) return Fail(firstLine + 1, "hex data continues past the end");
-      list = trimmed + Trim(lines_[++index_]);
+      list += Trim(lines_[++index_]);
     }
     std::vector<std::uint8_t> bytes;
     std::size_t start = 0;
@@ -347,24 +349,9 @@ class Parser {
     return true;
   }
 
-  void Store(RegValue value) {
-    if (RegValue* existing = current_->FindValue(value.name)) {
-      existing->type = value.type;
-      existing->data = std::move(value.data);
-    } else {
-      current_->values.push_back(std::move(value));
-    }
-  }
+  void Store(RegValue value) { current_->PutValue(value.name, value.type, std::move(value.data)); }
 
-  void DeleteValue(const std::string& name) {
-    auto& values = current_->values;
-    for (auto it = values.begin(); it != values.end(); ++it) {
-      if (EqualsIgnoreCase(it->name, name)) {
-        values.erase(it);
-        return;
-      }
-    }
-  }
+  void DeleteValue(const std::string& name) { current_->EraseValue(name); }
 
   RegistryNode& root_;
   RegTextError* error_;
@@ -445,9 +432,9 @@ void WriteValue(std::string& out, const RegValue& value) {
 
 void WriteKey(std::string& out, const std::string& path, const RegistryNode& node, bool hive) {
   // regedit lists every key, empty ones included; a hive itself only when it holds values.
-  if (!hive || !node.values.empty()) {
+  if (!hive || !node.Values().empty()) {
     out += "[" + path + "]" + kCrLf;
-    for (const RegValue& value : node.values) WriteValue(out, value);
+    for (const RegValue& value : node.Values()) WriteValue(out, value);
     out += kCrLf;
   }
   for (const auto& child : node.children) {

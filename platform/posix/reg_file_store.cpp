@@ -8,70 +8,17 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <ctime>
 #include <utility>
 
 #include "platform/memory/reg_text.h"
+#include "platform/posix/file_lock.h"
 
 namespace ovalink {
 
+using posix::ErrorText;
+
 namespace {
-
-std::string ErrorText(int error) { return std::strerror(error); }
-
-std::string FolderOf(const std::string& path) {
-  const std::size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  if (slash == 0) return "/";
-  return path.substr(0, slash);
-}
-
-bool MakeFolders(const std::string& folder, int* error) {
-  std::size_t pos = 0;
-  while (pos != std::string::npos) {
-    pos = folder.find('/', pos + 1);
-    const std::string part = folder.substr(0, pos);
-    if (part.empty()) continue;
-    if (::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) {
-      *error = errno;
-      return false;
-    }
-  }
-  return true;
-}
-
-// Returns 0 on success, else the errno of the failing call. ENOENT: no file at all.
-int ReadWholeFile(const std::string& path, std::string& bytes) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return errno;
-  char chunk[65536];
-  for (;;) {
-    const ssize_t got = ::read(fd, chunk, sizeof chunk);
-    if (got < 0 && errno == EINTR) continue;
-    if (got < 0) {
-      const int error = errno;
-      ::close(fd);
-      return error;
-    }
-    if (got == 0) break;
-    bytes.append(chunk, static_cast<std::size_t>(got));
-  }
-  ::close(fd);
-  return 0;
-}
-
-bool WriteAll(int fd, const std::string& bytes) {
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t wrote = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (wrote < 0 && errno == EINTR) continue;
-    if (wrote == 0) errno = EIO;
-    if (wrote <= 0) return false;
-    done += static_cast<std::size_t>(wrote);
-  }
-  return true;
-}
 
 bool Exists(const std::string& path) {
   struct stat info;
@@ -90,111 +37,211 @@ std::string CorruptName(const std::string& path) {
   return name;
 }
 
+// A file nobody may write to was made read-only on purpose (mode bits count for root too).
+bool IsReadOnly(const std::string& path, const struct stat& info) {
+  if ((info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) return true;
+  return ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0 && errno == EACCES;
+}
+
+struct UniqueFd {
+  int fd;
+  ~UniqueFd() {
+    if (fd >= 0) ::close(fd);
+  }
+};
+
 }  // namespace
 
-RegFileStore::RegFileStore(std::string path) : path_(std::move(path)) { Load(); }
+RegFileStore::RegFileStore(std::string path, Reporting reporting)
+    : path_(std::move(path)), reporting_(reporting) {
+  std::lock_guard<std::mutex> lock(Mutex());
+  Open();
+}
+
+std::string RegFileStore::Refusal() const {
+  std::lock_guard<std::mutex> lock(Mutex());
+  return refusal_;
+}
 
 bool RegFileStore::Persisting() const {
   std::lock_guard<std::mutex> lock(Mutex());
-  return !readOnly_ && !saveFailing_;
+  return refusal_.empty() && saveFailure_.empty();
 }
 
-void RegFileStore::Load() {
+std::string RegFileStore::SaveFailure() const {
   std::lock_guard<std::mutex> lock(Mutex());
+  return saveFailure_;
+}
+
+std::vector<std::string> RegFileStore::TakeNotices() {
+  std::lock_guard<std::mutex> lock(Mutex());
+  return std::exchange(notices_, {});
+}
+
+void RegFileStore::Report(const std::string& line) {
+  if (reporting_ == Reporting::ToStderr) std::fprintf(stderr, "ovalink: %s\n", line.c_str());
+}
+
+void RegFileStore::Refuse(const std::string& why) {
+  if (!refusal_.empty()) return;
+  refusal_ = why;
+  Report(why + "; settings will not be saved");
+}
+
+void RegFileStore::Open() {
+  const std::string named = "the registry file " + path_;
+  if (path_.empty()) return Refuse("no registry file named");
+  if (path_.back() == '/') return Refuse(named + " names a folder, not a file");
+  if (const int error = posix::ResolveLinks(path_, &target_); error != 0) {
+    return Refuse("cannot use " + named + " (" + ErrorText(error) + ")");
+  }
+  lockPath_ = target_ + ".lock";
+  struct stat info;
+  if (::stat(target_.c_str(), &info) == 0) {
+    if (S_ISDIR(info.st_mode)) return Refuse(named + " is a folder, not a file");
+    if (!S_ISREG(info.st_mode)) {
+      return Refuse(named + " is not a regular file (a device, FIFO or socket); it is left alone");
+    }
+    if (info.st_size > off_t(kMaxFileBytes)) {
+      return Refuse(named + " is larger than " + std::to_string(kMaxFileBytes >> 20) +
+                    " MiB; it is left alone");
+    }
+    if (IsReadOnly(target_, info)) Refuse(named + " is read-only; make it writable to keep settings in it");
+  } else if (errno != ENOENT) {
+    return Refuse("cannot use " + named + " (" + ErrorText(errno) + ")");
+  }
+  if (refusal_.empty()) {
+    // Writing must be possible at all; the lock file beside the registry shows it at once.
+    const std::string folder = posix::FolderOf(target_);
+    int error = posix::MakeFolders(folder);
+    FileLock probe;
+    if (error == 0) error = probe.Acquire(lockPath_);
+    if (error != 0) {
+      return Refuse("cannot write in " + folder + ", the folder of " + named + " (" +
+                    ErrorText(error) + ")");
+    }
+    Refresh(true);
+  } else {
+    Refresh(true);  // a read-only file still gives its settings
+  }
+}
+
+void RegFileStore::Refresh(bool force) {
+  posix::FileIdentity now;
+  if (!force && posix::IdentifyFile(target_, &now) == 0 && now == known_) return;
   std::string bytes;
-  const int readError = ReadWholeFile(path_, bytes);
-  if (readError == ENOENT) return;
-  if (readError != 0) {
-    readOnly_ = true;
-    std::fprintf(stderr,
-                 "ovalink: cannot read the registry file %s (%s); starting from defaults and "
-                 "leaving the file untouched, settings will not be saved\n",
-                 path_.c_str(), ErrorText(readError).c_str());
+  const int error = posix::ReadRegularFile(target_, kMaxFileBytes, &bytes, &now);
+  if (error == ENOENT) {
+    Root() = RegistryNode();
+    known_ = posix::FileIdentity{};
     return;
+  }
+  const std::string named = "the registry file " + path_;
+  if (error != 0) {
+    const std::string why = error == EFBIG ? "larger than " + std::to_string(kMaxFileBytes >> 20) + " MiB"
+                            : error == EINVAL ? "not a regular file"
+                                              : ErrorText(error);
+    return Refuse("cannot read " + named + " (" + why + "); it is left alone");
   }
   RegistryNode loaded;
-  RegTextError error;
-  if (ParseRegText(bytes, loaded, &error)) {
-    Root().children = std::move(loaded.children);
-    Root().values = std::move(loaded.values);
+  RegTextError parseError;
+  if (ParseRegText(bytes, loaded, &parseError)) {
+    Root() = std::move(loaded);
+    known_ = now;
     return;
   }
-  const std::string where =
-      error.line ? "line " + std::to_string(error.line) + ": " + error.message : error.message;
-  const std::string aside = CorruptName(path_);
-  if (::rename(path_.c_str(), aside.c_str()) == 0) {
-    std::fprintf(stderr,
-                 "ovalink: the registry file %s cannot be parsed (%s); kept it as %s and "
-                 "starting from defaults\n",
-                 path_.c_str(), where.c_str(), aside.c_str());
-    return;
-  }
-  readOnly_ = true;
-  std::fprintf(stderr,
-               "ovalink: the registry file %s cannot be parsed (%s) and could not be moved to "
-               "%s (%s); starting from defaults, the file is left untouched and settings will "
-               "not be saved\n",
-               path_.c_str(), where.c_str(), aside.c_str(), ErrorText(errno).c_str());
+  SetAside(parseError.line ? "line " + std::to_string(parseError.line) + ": " + parseError.message
+                           : parseError.message);
 }
 
-void RegFileStore::OnChanged() {
-  if (readOnly_) return;
-  std::string failure;
-  if (Save(&failure)) {
-    saveFailing_ = false;
+void RegFileStore::SetAside(const std::string& why) {
+  const std::string named = "the registry file " + path_;
+  if (!refusal_.empty()) {
+    // Never renamed without the right to write: the user keeps it exactly where it is.
+    refusal_ += " (and it cannot be parsed: " + why + ")";
     return;
   }
-  if (!saveFailing_) {
-    std::fprintf(stderr,
-                 "ovalink: cannot save the registry file %s (%s); the previous file is kept and "
-                 "changes live in memory only\n",
-                 path_.c_str(), failure.c_str());
+  const std::string aside = CorruptName(target_);
+  if (::rename(target_.c_str(), aside.c_str()) != 0) {
+    return Refuse(named + " cannot be parsed (" + why + ") and could not be moved to " + aside +
+                  " (" + ErrorText(errno) + "); it is left untouched");
   }
-  saveFailing_ = true;
+  known_ = posix::FileIdentity{};
+  const std::string notice =
+      named + " cannot be parsed (" + why + "); kept it as " + aside + " and starting from defaults";
+  notices_.push_back(notice);
+  Report(notice);
+}
+
+RegStatus RegFileStore::ApplyChange(const Change& change) {
+  if (!refusal_.empty()) return kRegAccessDenied;
+  FileLock lock;
+  if (const int error = lock.Acquire(lockPath_); error != 0) {
+    const bool first = saveFailure_.empty();
+    saveFailure_ = "locking " + lockPath_ + ": " + ErrorText(error);
+    if (first) Report("cannot save the registry file " + path_ + " (" + saveFailure_ + ")");
+    return kRegWriteFault;
+  }
+  Refresh(false);
+  if (!refusal_.empty()) return kRegAccessDenied;
+  bool changed = false;
+  const RegStatus status = change(Root(), &changed);
+  if (status != kRegOk || !changed) return status;
+  std::string failure;
+  if (Save(&failure)) {
+    saveFailure_.clear();
+    return kRegOk;
+  }
+  if (saveFailure_.empty()) {
+    Report("cannot save the registry file " + path_ + " (" + failure +
+           "); the file is unchanged and so are the settings");
+  }
+  saveFailure_ = failure;
+  // The change did not happen: what the program sees is what the file holds.
+  Refresh(true);
+  return kRegWriteFault;
 }
 
 bool RegFileStore::Save(std::string* failure) {
-  const std::string folder = FolderOf(path_);
-  int error = 0;
-  if (!MakeFolders(folder, &error)) {
+  const std::string folder = posix::FolderOf(target_);
+  if (const int error = posix::MakeFolders(folder); error != 0) {
     *failure = "creating " + folder + ": " + ErrorText(error);
     return false;
   }
-  std::string temp = path_ + ".tmp-XXXXXX";
-  const int fd = ::mkstemp(&temp[0]);
-  if (fd < 0) {
+  posix::RemoveStaleTemporaries(target_);
+  struct stat old;
+  const bool replacing = ::stat(target_.c_str(), &old) == 0;
+  std::string temp = target_ + ".tmp-XXXXXX";
+  const UniqueFd file{::mkstemp(&temp[0])};
+  if (file.fd < 0) {
     *failure = "creating a temporary file in " + folder + ": " + ErrorText(errno);
     return false;
   }
-  const std::string text = WriteRegText(Root());
   const char* step = nullptr;
   int failedWith = 0;
-  if (!WriteAll(fd, text)) {
-    step = "writing";
+  auto fail = [&](const char* what) {
+    step = what;
     failedWith = errno;
-  } else if (::fsync(fd) != 0) {
-    step = "syncing";
-    failedWith = errno;
+  };
+  // The new file is the old one's successor: same permissions, same owner.
+  if (replacing && ::fchmod(file.fd, old.st_mode & 07777) != 0) fail("setting the mode of");
+  // Only root can give the file back to its owner; anyone else is its owner already.
+  if (!step && replacing && ::geteuid() == 0 && (old.st_uid != 0 || old.st_gid != ::getegid()) &&
+      ::fchown(file.fd, old.st_uid, old.st_gid) != 0) {
+    fail("giving back the owner of");
   }
-  if (::close(fd) != 0 && !step) {
-    step = "closing";
-    failedWith = errno;
-  }
-  if (!step && ::rename(temp.c_str(), path_.c_str()) != 0) {
-    step = "renaming";
-    failedWith = errno;
-  }
+  if (!step && !posix::WriteAll(file.fd, WriteRegText(Root()))) fail("writing");
+  if (!step && ::fsync(file.fd) != 0) fail("syncing");
+  if (!step && ::rename(temp.c_str(), target_.c_str()) != 0) fail("renaming");
   if (step) {
     *failure = std::string(step) + " " + temp + ": " + ErrorText(failedWith);
     ::unlink(temp.c_str());
     return false;
   }
+  posix::IdentifyFile(target_, &known_);
   // The rename itself is durable only once the folder's entry is on disk.
-  const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (dir >= 0) {
-    ::fsync(dir);
-    ::close(dir);
-  }
+  const UniqueFd dir{::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)};
+  if (dir.fd >= 0) ::fsync(dir.fd);
   return true;
 }
 

@@ -46,6 +46,12 @@ std::vector<std::string> ListFolder(const std::string& folder) {
     }
     closedir(dir);
   }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+std::vector<std::string> Sorted(std::vector<std::string> names) {
+  std::sort(names.begin(), names.end());
   return names;
 }
 
@@ -102,7 +108,7 @@ TEST_F(RegFileStoreTest, EveryChangeReachesTheFileAndLoadsBack) {
         .WriteBinary("0", code.data(), 1000);
     EXPECT_TRUE(store.Persisting());
   }
-  EXPECT_EQ(ListFolder(dir_ + "/a/b"), std::vector<std::string>{"registry.reg"});
+  EXPECT_EQ(ListFolder(dir_ + "/a/b"), Sorted({"registry.reg", "registry.reg.lock"}));
 
   RegFileStore reloaded(nested);
   RegKey key(reloaded, RegRoot::CurrentUser, "software\\QUOR\\1.5");
@@ -134,7 +140,8 @@ TEST_F(RegFileStoreTest, UnparsableFileIsKeptAsideAndTheStoreStartsEmpty) {
   RegFileStore store(path_);
   const std::string message = ::testing::internal::GetCapturedStderr();
 
-  const std::vector<std::string> files = ListFolder(dir_);
+  std::vector<std::string> files = ListFolder(dir_);
+  files.erase(std::remove(files.begin(), files.end(), "registry.reg.lock"), files.end());
   ASSERT_EQ(files.size(), 1u);
   EXPECT_THAT(files[0], MatchesRegex("registry\\.reg\\.corrupt-[0-9]{8}-[0-9]{6}"));
   const std::string aside = dir_ + "/" + files[0];
@@ -156,11 +163,11 @@ TEST_F(RegFileStoreTest, UnparsableFileIsKeptAsideAndTheStoreStartsEmpty) {
   ::testing::internal::CaptureStderr();
   RegFileStore again(path_);
   ::testing::internal::GetCapturedStderr();
-  EXPECT_EQ(ListFolder(dir_).size(), 2u);
+  EXPECT_EQ(ListFolder(dir_).size(), 3u);  // both set aside, and the lock
   EXPECT_EQ(ReadFile(aside), garbage);
 }
 
-TEST_F(RegFileStoreTest, FailedSaveKeepsTheOldFileAndRecoversLater) {
+TEST_F(RegFileStoreTest, FailedSaveFailsTheChangeKeepsTheOldFileAndRecoversLater) {
   RegFileStore store(path_);
   RegKey key(store, RegRoot::CurrentUser, kSettings);
   const auto seed = Pattern(1000, 3);
@@ -178,24 +185,32 @@ TEST_F(RegFileStoreTest, FailedSaveKeepsTheOldFileAndRecoversLater) {
   ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
   const auto code = Pattern(1000, 2);
   ::testing::internal::CaptureStderr();
-  key.WriteBinary("Big", code.data(), 1000);
-  key.WriteBinary("Bigger", code.data(), 1000);
+  const RegStatus big = key.WriteBinary("Big", code.data(), 1000);
+  const RegStatus bigger = key.WriteBinary("Bigger", code.data(), 1000);
   const std::string message = ::testing::internal::GetCapturedStderr();
   setrlimit(RLIMIT_FSIZE, &old);
   signal(SIGXFSZ, previous);
 
+  // The caller hears of it, and what it reads back is what the file holds.
+  EXPECT_EQ(big, kRegWriteFault);
+  EXPECT_EQ(bigger, kRegWriteFault);
+  std::vector<std::uint8_t> back(1000);
+  EXPECT_EQ(key.ReadBinary("Big", back.data(), 1000), 1);
+  EXPECT_EQ(key.ReadBinary("Seed", back.data(), 1000), 0);
   EXPECT_EQ(ReadFile(path_), before);
-  EXPECT_EQ(ListFolder(dir_), std::vector<std::string>{"registry.reg"});
+  EXPECT_EQ(ListFolder(dir_), Sorted({"registry.reg", "registry.reg.lock"}));
   EXPECT_FALSE(store.Persisting());
+  EXPECT_THAT(store.SaveFailure(), HasSubstr("File too large"));
   EXPECT_THAT(message, HasSubstr(path_));
   EXPECT_EQ(std::count(message.begin(), message.end(), '\n'), 1);  // once, not per change
-  std::vector<std::uint8_t> back(1000);
-  EXPECT_EQ(key.ReadBinary("Big", back.data(), 1000), 0);  // memory still has it
 
-  key.WriteDword("Enable", 0);
+  EXPECT_EQ(key.WriteBinary("Bigger", code.data(), 1000), kRegOk);
   EXPECT_TRUE(store.Persisting());
+  EXPECT_EQ(store.SaveFailure(), "");
   RegFileStore reloaded(path_);
-  EXPECT_EQ(RegKey(reloaded, RegRoot::CurrentUser, kSettings).ReadBinary("Bigger", back.data(), 1000), 0);
+  RegKey again(reloaded, RegRoot::CurrentUser, kSettings);
+  EXPECT_EQ(again.ReadBinary("Big", back.data(), 1000), 1);
+  EXPECT_EQ(again.ReadBinary("Bigger", back.data(), 1000), 0);
   EXPECT_EQ(back, code);
 }
 
@@ -206,7 +221,7 @@ TEST_F(RegFileStoreTest, DefaultPathFollowsOverrideThenXdgThenHome) {
     EXPECT_EQ(DefaultRegistryFilePath(), dir_ + "/custom/my.reg");
     RegFileStore store(DefaultRegistryFilePath());
     RegKey(store, RegRoot::CurrentUser, kSettings).WriteDword("Enable", 1);
-    EXPECT_EQ(ListFolder(dir_ + "/custom"), std::vector<std::string>{"my.reg"});
+    EXPECT_EQ(ListFolder(dir_ + "/custom"), Sorted({"my.reg", "my.reg.lock"}));
   }
   ScopedEnv over("OVALINK_REGISTRY", nullptr);
   ScopedEnv home("HOME", "/home/someone");
@@ -251,7 +266,7 @@ TEST_F(RegFileStoreTest, TwoThreadsWritingAtOnceLoseNothing) {
       EXPECT_EQ(data, Pattern(48, seed + i)) << subkey << i;
     }
   }
-  EXPECT_EQ(ListFolder(dir_), std::vector<std::string>{"registry.reg"});
+  EXPECT_EQ(ListFolder(dir_), Sorted({"registry.reg", "registry.reg.lock"}));
 }
 
 }  // namespace

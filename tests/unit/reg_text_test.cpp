@@ -27,7 +27,7 @@ Bytes Pattern(std::size_t size) {
 }
 
 void Put(RegistryNode& node, const std::string& name, RegType type, Bytes data) {
-  node.values.push_back(RegValue{name, type, std::move(data)});
+  node.PutValue(name, type, std::move(data));
 }
 
 RegistryNode& Key(RegistryNode& root, const std::string& path) {
@@ -40,10 +40,10 @@ const RegValue* Find(RegistryNode& root, const std::string& path, const std::str
 
 void ExpectSameTree(const RegistryNode& expected, const RegistryNode& actual,
                     const std::string& where) {
-  ASSERT_EQ(expected.values.size(), actual.values.size()) << where;
-  for (std::size_t i = 0; i < expected.values.size(); ++i) {
-    const RegValue& e = expected.values[i];
-    const RegValue& a = actual.values[i];
+  ASSERT_EQ(expected.Values().size(), actual.Values().size()) << where;
+  for (std::size_t i = 0; i < expected.Values().size(); ++i) {
+    const RegValue& e = expected.Values()[i];
+    const RegValue& a = actual.Values()[i];
     EXPECT_EQ(e.name, a.name) << where;
     EXPECT_EQ(e.type, a.type) << where << " value " << e.name;
     EXPECT_EQ(e.data, a.data) << where << " value " << e.name;
@@ -147,7 +147,7 @@ TEST(RegTextTest, ReadsWineRegeditExport) {
   EXPECT_TRUE(Find(root, settings, "Empty binary")->data.empty());
   ASSERT_NE(Find(root, settings + "\\Codes1", "0"), nullptr);
   EXPECT_EQ(Find(root, settings + "\\Codes1", "0")->data, Pattern(1000));
-  EXPECT_TRUE(Key(root, settings + "\\CodeFlags").values.empty());
+  EXPECT_TRUE(Key(root, settings + "\\CodeFlags").Values().empty());
 }
 
 TEST(RegTextTest, AcceptsBomLfCommentsAbbreviationsCaseAndDeletions) {
@@ -171,11 +171,11 @@ TEST(RegTextTest, AcceptsBomLfCommentsAbbreviationsCaseAndDeletions) {
       "[-HKEY_CURRENT_USER\\Software\\NeverThere\\Deep]\n";
   RegistryNode root = ParseOrFail(text);
   RegistryNode& settings = Key(root, "SOFTWARE\\Quor\\1.5");
-  ASSERT_EQ(settings.values.size(), 3u);
-  EXPECT_EQ(settings.values[0].name, "Enable");  // a rewrite keeps the first place and name
-  EXPECT_EQ(settings.values[0].data, (Bytes{0, 0, 0, 0}));
-  EXPECT_EQ(settings.values[1].data, (Bytes{0xF8, 0x03, 0, 0}));
-  EXPECT_EQ(settings.values[2].data, (Bytes{1, 2, 3}));
+  ASSERT_EQ(settings.Values().size(), 3u);
+  EXPECT_EQ(settings.Values()[0].name, "Enable");  // a rewrite keeps the first place and name
+  EXPECT_EQ(settings.Values()[0].data, (Bytes{0, 0, 0, 0}));
+  EXPECT_EQ(settings.Values()[1].data, (Bytes{0xF8, 0x03, 0, 0}));
+  EXPECT_EQ(settings.Values()[2].data, (Bytes{1, 2, 3}));
   const RegistryNode& software = Key(root, "Software");
   EXPECT_EQ(software.children.count("Old"), 0u);
   EXPECT_EQ(software.children.count("NeverThere"), 0u);

@@ -165,6 +165,25 @@ TEST_F(TrainingTest, DifferingSharpPressesAreRefusedAfterOldCodeWasRemoved) {
   EXPECT_FALSE(HasAnyValue("6"));
 }
 
+// A registry that takes nothing (a full disk, a read-only file): a code that was not stored
+// is not trained, in either form, and the button shows as untrained.
+TEST_F(TrainingTest, CodeTheRegistryDidNotTakeIsNotReportedAsTrained) {
+  user.holds = {c, d, c, d};
+  ASSERT_EQ(Train(9), TrainedAlternating);
+  pc.registry.SetRefuseChanges(true);
+  user.holds = {a, b, a, b};
+  EXPECT_EQ(Train(5), NotTrained);
+  EXPECT_FALSE(engine.hasCode(5));
+  user.holds = {user.repeat, user.repeat, user.repeat, user.repeat};
+  user.sharps = {a, a};
+  EXPECT_EQ(Train(7), NotTrained);
+  EXPECT_FALSE(engine.hasCode(7));
+  EXPECT_TRUE(engine.hasCode(9)) << "what was stored before stays";
+  pc.registry.SetRefuseChanges(false);
+  user.holds = {a, b, a, b};
+  EXPECT_EQ(Train(5), TrainedAlternating);
+}
+
 TEST_F(TrainingTest, NoSignalGivesUpAfterFifteenWholeSeconds) {
   const std::int64_t start = pc.clock.CalendarSeconds();
   EXPECT_EQ(engine.trainButton(1), NotTrained);
