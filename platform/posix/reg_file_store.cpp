@@ -65,12 +65,12 @@ std::string RegFileStore::Refusal() const {
 
 bool RegFileStore::Persisting() const {
   std::lock_guard<std::mutex> lock(Mutex());
-  return refusal_.empty() && saveFailure_.empty();
+  return refusal_.empty() && !saveFailing_;
 }
 
-std::string RegFileStore::SaveFailure() const {
+std::string RegFileStore::FirstSaveFailure() const {
   std::lock_guard<std::mutex> lock(Mutex());
-  return saveFailure_;
+  return firstSaveFailure_;
 }
 
 std::vector<std::string> RegFileStore::TakeNotices() {
@@ -175,30 +175,29 @@ void RegFileStore::SetAside(const std::string& why) {
 
 RegStatus RegFileStore::ApplyChange(const Change& change) {
   if (!refusal_.empty()) return kRegAccessDenied;
+  std::string failure;
   FileLock lock;
   if (const int error = lock.Acquire(lockPath_); error != 0) {
-    const bool first = saveFailure_.empty();
-    saveFailure_ = "locking " + lockPath_ + ": " + ErrorText(error);
-    if (first) Report("cannot save the registry file " + path_ + " (" + saveFailure_ + ")");
-    return kRegWriteFault;
+    failure = "locking " + lockPath_ + ": " + ErrorText(error);
+  } else {
+    Refresh(false);
+    if (!refusal_.empty()) return kRegAccessDenied;
+    bool changed = false;
+    const RegStatus status = change(Root(), &changed);
+    if (status != kRegOk || !changed) return status;
+    if (Save(&failure)) {
+      saveFailing_ = false;
+      return kRegOk;
+    }
+    // The change did not happen: what the program sees is what the file holds.
+    Refresh(true);
   }
-  Refresh(false);
-  if (!refusal_.empty()) return kRegAccessDenied;
-  bool changed = false;
-  const RegStatus status = change(Root(), &changed);
-  if (status != kRegOk || !changed) return status;
-  std::string failure;
-  if (Save(&failure)) {
-    saveFailure_.clear();
-    return kRegOk;
-  }
-  if (saveFailure_.empty()) {
+  if (!saveFailing_) {
     Report("cannot save the registry file " + path_ + " (" + failure +
            "); the file is unchanged and so are the settings");
   }
-  saveFailure_ = failure;
-  // The change did not happen: what the program sees is what the file holds.
-  Refresh(true);
+  saveFailing_ = true;
+  if (firstSaveFailure_.empty()) firstSaveFailure_ = failure;
   return kRegWriteFault;
 }
 

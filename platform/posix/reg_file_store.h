@@ -29,9 +29,10 @@ class RegFileStore : public MemoryRegistryStore {
   std::string Refusal() const;
   // False while changes cannot reach the file: refused, or the last save failed.
   bool Persisting() const;
-  // Why the last change could not be saved (the change then failed with kRegWriteFault and
-  // the store holds what the file holds); empty after a successful save.
-  std::string SaveFailure() const;
+  // Why the first change that could not be saved failed (such a change fails with
+  // kRegWriteFault and the store keeps what the file holds); empty while every change has
+  // been saved. Later successes do not clear it: the run as a whole did not save everything.
+  std::string FirstSaveFailure() const;
   // What loading did that the user should hear of (a damaged file set aside), one line each.
   std::vector<std::string> TakeNotices();
 
@@ -59,7 +60,8 @@ class RegFileStore : public MemoryRegistryStore {
   std::string target_;    // path_ with symbolic links followed
   std::string lockPath_;
   std::string refusal_;
-  std::string saveFailure_;
+  std::string firstSaveFailure_;
+  bool saveFailing_ = false;  // the last change could not be saved
   std::vector<std::string> notices_;
   posix::FileIdentity known_;  // the file as last read or written
 };

@@ -1,9 +1,7 @@
 #include "sim/ir/lircd_conf.h"
 
-#include <fstream>
-#include <sstream>
-
 #include "sim/ir/signal.h"
+#include "sim/ir/text_file.h"
 #include "sim/ir/text_scan.h"
 
 namespace ovalink::sim {
@@ -512,12 +510,7 @@ std::vector<Remote> ParseLircdConf(std::string_view text, const std::string& fil
 }
 
 std::vector<Remote> LoadLircdConf(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw ParseError(path, 0, "cannot open");
-  std::ostringstream content;
-  content << in.rdbuf();
-  if (in.bad()) throw ParseError(path, 0, "cannot read");
-  return ParseLircdConf(content.str(), path);
+  return ParseLircdConf(ReadTextFile(path), path);
 }
 
 }  // namespace ovalink::sim

@@ -1,8 +1,9 @@
 #include "sim/ir/mode2.h"
 
-#include <fstream>
 #include <sstream>
 
+#include "sim/ir/mode2_writer.h"
+#include "sim/ir/text_file.h"
 #include "sim/ir/text_scan.h"
 
 namespace ovalink::sim {
@@ -103,23 +104,14 @@ Signal ParseMode2(std::string_view text, const std::string& file) {
   return Mode2Parser(file).Run(text);
 }
 
-Signal LoadMode2(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw ParseError(path, 0, "cannot open");
-  std::ostringstream content;
-  content << in.rdbuf();
-  return ParseMode2(content.str(), path);
-}
+Signal LoadMode2(const std::string& path) { return ParseMode2(ReadTextFile(path), path); }
 
 std::string FormatMode2(const Signal& signal) {
-  std::string out = "carrier " + std::to_string(signal.CarrierHz()) + "\n";
-  const auto& d = signal.Durations();
-  for (std::size_t i = 0; i < d.size(); ++i) {
-    out += i % 2 == 0 ? "pulse " : "space ";
-    out += std::to_string(d[i]);
-    out += '\n';
-  }
-  return out;
+  std::ostringstream out;
+  Mode2Writer writer(out, signal.CarrierHz());
+  writer.Append(signal);
+  writer.Finish();
+  return out.str();
 }
 
 }  // namespace ovalink::sim

@@ -50,7 +50,9 @@ Options::Options(std::string_view command, const std::vector<std::string>& args,
     for (const OptionSpec& option : accepted) known |= option.name == name;
     if (!known) throw CommandError(command_ + ": unknown option --" + name);
     if (!haveValue) {
-      if (i + 1 >= args.size()) throw CommandError(command_ + ": --" + name + " needs a value");
+      if (i + 1 >= args.size() || args[i + 1].compare(0, 2, "--") == 0) {
+        throw CommandError(command_ + ": --" + name + " needs a value");
+      }
       value = args[++i];
     }
     if (!values_.emplace(name, value).second) {
@@ -104,6 +106,13 @@ double Options::Number(std::string_view name, double fallback, double lo, double
                        ", not '" + text + "'");
   }
   return v;
+}
+
+std::string RegistryPathOption(const Options& options, const std::string& fallback) {
+  if (!options.Has("registry")) return fallback;
+  const std::string& path = options.Text("registry");
+  if (path.empty()) throw CommandError("--registry needs a file name");
+  return path;
 }
 
 sim::Remote LoadRemoteFor(const std::string& source) {

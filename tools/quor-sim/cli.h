@@ -28,7 +28,9 @@ struct OptionSpec {
   bool required = false;
 };
 
-// `--name value` or `--name=value`, each at most once, only the names a command accepts.
+// `--name value` or `--name=value`, each at most once, only the names a command accepts
+// (value-less flags are taken out first, see TakeFlag). A value cannot start with "--"
+// unless written `--name=--value`: a forgotten value must not swallow the next option.
 class Options {
  public:
   Options(std::string_view command, const std::vector<std::string>& args,
@@ -49,6 +51,10 @@ class Options {
 
 // `builtin:NAME` or a lircd.conf path, its parse errors turned into a CommandError.
 sim::Remote LoadRemoteFor(const std::string& source);
+
+// The registry file a command keeps its codes in: --registry, else `fallback`. An empty
+// --registry is refused: it would silently keep nothing.
+std::string RegistryPathOption(const Options& options, const std::string& fallback);
 
 // A sub-command: gets its arguments (after its name), writes its result to `out`; throws
 // CommandError on failure.

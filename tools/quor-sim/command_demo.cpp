@@ -2,8 +2,8 @@
 // Trains a handful of buttons from a simulated remote, then plays a short scripted sequence
 // of presses, showing everything the engine does as it happens in virtual time.
 
+#include <iostream>
 #include <map>
-#include <ostream>
 
 #include "commands/button_captions.h"
 #include "engine/engine_types.h"
@@ -34,8 +34,7 @@ void RunDemo(const std::vector<std::string>& args, std::ostream& out) {
                        std::to_string(remote.keys.size()) + ")");
   }
   const auto seed = std::uint64_t(options.Integer("seed", 1, 0, 1'000'000'000));
-  std::unique_ptr<RegistryStore> registry =
-      OpenLabRegistry(options.Has("registry") ? options.Text("registry") : "");
+  LabRegistry registry(RegistryPathOption(options, ""), std::cerr);
 
   out << "Ovalink lab: remote " << remote.name << " (" << remoteSpec << "), seed " << seed
       << ", everything in virtual time.\n"
@@ -46,9 +45,10 @@ void RunDemo(const std::vector<std::string>& args, std::ostream& out) {
   config.remote = remote;
   config.receiver.seed = seed;
   config.seed = seed;
-  config.registry = registry.get();
+  config.registry = &registry.Store();
   config.log = &out;
   Lab lab(std::move(config));
+  registry.NoteIgnoredValues();
 
   std::map<int, bool> pressRepeat;
   for (int button : {kPlay, kPause, kVolumeUp, kVolumeDown, kUp}) {
@@ -88,6 +88,7 @@ void RunDemo(const std::vector<std::string>& args, std::ostream& out) {
   lab.RunUntil(at);
   out << "\nDone: " << lab.Codes().size() << " press values posted in "
       << double(lab.NowNs()) / 1e9 << " s of virtual time.\n";
+  registry.ConfirmSaved();
 }
 
 }  // namespace ovalink::quorsim

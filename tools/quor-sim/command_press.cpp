@@ -2,7 +2,7 @@
 // One press of a key, recognised by the real engine with the codes in a registry file, and
 // delivered through the command table to the stand-in media player.
 
-#include <ostream>
+#include <iostream>
 
 #include "app/reg_key.h"
 #include "app/registry_layout.h"
@@ -34,17 +34,17 @@ void RunPress(const std::vector<std::string>& args, std::ostream& out) {
   const int key = remote.KeyIndex(options.Text("key"));
   if (key < 0) throw CommandError("press: remote " + remote.name + " has no key " + options.Text("key"));
   const double heldMs = options.Number("hold", -1, 0, 60'000);  // -1: not given
-  const std::string path = options.Has("registry") ? options.Text("registry") : DefaultLabRegistryPath();
-  std::unique_ptr<RegistryStore> registry = OpenLabRegistry(path);
-  const bool pressRepeat = StoredCodesRepeatOneShape(*registry);
+  LabRegistry registry(RegistryPathOption(options, DefaultLabRegistryPath()), std::cerr);
+  const bool pressRepeat = StoredCodesRepeatOneShape(registry.Store());
   // After a sharp first press the key may be let go at once; otherwise an ordinary press.
   const double holdMs = heldMs >= 0 ? heldMs : pressRepeat ? 0 : kOrdinaryPressMs;
 
   LabConfig config;
   config.remote = remote;
-  config.registry = registry.get();
+  config.registry = &registry.Store();
   config.log = &out;
   Lab lab(std::move(config));
+  registry.NoteIgnoredValues();
   lab.Listen();
   lab.Log("press " + remote.keys[std::size_t(key)].name +
           (holdMs > 0 ? ", held " + std::to_string(int(holdMs)) + " ms" : ", sharply") +
@@ -53,6 +53,7 @@ void RunPress(const std::vector<std::string>& args, std::ostream& out) {
       PressLikeAPerson(lab, std::size_t(key), pressRepeat, lab.NowNs() + 5 * Lab::kMs, holdMs);
   lab.RunUntil(begun + std::int64_t(holdMs * double(Lab::kMs)) + 1000 * Lab::kMs);
   if (lab.Codes().empty()) lab.Log("nothing recognised");
+  registry.ConfirmSaved();
 }
 
 }  // namespace ovalink::quorsim

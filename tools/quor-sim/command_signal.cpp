@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <ostream>
 
-#include "sim/ir/mode2.h"
+#include "sim/ir/mode2_writer.h"
 #include "sim/ir/synthesis.h"
 #include "tools/quor-sim/cli.h"
 
@@ -26,19 +26,27 @@ void RunSignal(const std::vector<std::string>& args, std::ostream& out) {
   // At most 10 s, so that every silence fits one mode2 space line.
   const auto pauseUs = std::uint64_t(options.Number("pause", 300, 0, 10'000) * 1000.0);
 
+  // Written as it is produced: the longest signals asked for run to gigabytes.
   sim::Transmitter transmitter(remote);
-  sim::Signal all(remote.frequency);
+  sim::Mode2Writer writer(out, remote.frequency);
   std::uint64_t startUs = 0;
   std::uint64_t lastMarkEndUs = 0;
-  for (std::int64_t i = 0; i < presses; ++i) {
+  for (std::int64_t i = 0; i < presses && writer.Good(); ++i) {
+    if (i > 0) writer.AddSpace(std::uint32_t(startUs - lastMarkEndUs));
     std::uint32_t gapUs = 0;
-    const sim::Signal light = transmitter.Press(std::size_t(keyIndex)).Expand(holdUs, &gapUs);
-    if (i > 0) all.AddSpace(std::uint32_t(startUs - lastMarkEndUs));
-    all.Append(light);
-    lastMarkEndUs = startUs + light.MarkedLengthUs();
+    std::uint64_t markEndUs = startUs;
+    transmitter.Press(std::size_t(keyIndex))
+        .ForEachFrame(holdUs, [&](std::size_t k, std::uint64_t frameStartUs, const sim::Frame& frame) {
+          if (!writer.Good()) return;
+          if (k > 0) writer.AddSpace(gapUs);
+          writer.Append(frame.light);
+          gapUs = frame.gapUs;
+          markEndUs = startUs + frameStartUs + frame.light.MarkedLengthUs();
+        });
+    lastMarkEndUs = markEndUs;
     startUs = std::max(startUs + holdUs + pauseUs, lastMarkEndUs + gapUs);
   }
-  out << sim::FormatMode2(all);
+  writer.Finish();
 }
 
 }  // namespace ovalink::quorsim

@@ -1,7 +1,7 @@
 // quor-sim train --remote R --key NAME --button N [--registry FILE]
 // One training run of the real engine against a persistent registry file.
 
-#include <ostream>
+#include <iostream>
 
 #include "commands/button_captions.h"
 #include "tools/quor-sim/cli.h"
@@ -17,16 +17,17 @@ void RunTrain(const std::vector<std::string>& args, std::ostream& out) {
   if (key < 0) throw CommandError("train: remote " + remote.name + " has no key " + options.Text("key"));
   const int button = int(options.Integer("button", 0, 0, kButtonCount - 1));
   // Only now, with every argument good, is the registry file touched.
-  const std::string path = options.Has("registry") ? options.Text("registry") : DefaultLabRegistryPath();
-  std::unique_ptr<RegistryStore> registry = OpenLabRegistry(path);
+  LabRegistry registry(RegistryPathOption(options, DefaultLabRegistryPath()), std::cerr);
 
   LabConfig config;
   config.remote = remote;
-  config.registry = registry.get();
+  config.registry = &registry.Store();
   config.log = &out;
   config.deliver = false;
   Lab lab(std::move(config));
+  registry.NoteIgnoredValues();
   lab.Train(std::size_t(key), button);
+  registry.ConfirmSaved();
 }
 
 }  // namespace ovalink::quorsim

@@ -11,10 +11,15 @@
 
 namespace ovalink::quorsim {
 
-// Takes the value-less `flag` out of `args`; whether it was there.
+// Takes the value-less `flag` out of `args`; whether it was there. Like every option it may
+// be given once, and it takes no value.
 inline bool TakeFlag(std::vector<std::string>& args, const std::string& flag) {
+  for (const std::string& arg : args) {
+    if (arg.compare(0, flag.size() + 1, flag + "=") == 0) throw CommandError(flag + " takes no value");
+  }
   const auto before = args.size();
   args.erase(std::remove(args.begin(), args.end(), flag), args.end());
+  if (before - args.size() > 1) throw CommandError(flag + " given twice");
   return args.size() != before;
 }
 

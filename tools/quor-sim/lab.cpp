@@ -7,6 +7,7 @@
 #include "commands/button_captions.h"
 #include "engine/training_messages.h"
 #include "engine/training_prompts.h"
+#include "tools/quor-sim/cli.h"
 
 namespace ovalink::quorsim {
 
@@ -110,6 +111,8 @@ int Lab::Train(std::size_t keyIndex, int button) {
   }
   Log("train " + config_.remote.keys[keyIndex].name + " -> button " + std::to_string(button) +
       " (" + ButtonCaption(button) + ")");
+  // Training starts by discarding the button's code: not for a run nobody can follow.
+  if (config_.log && !*config_.log) throw CommandError("cannot write to standard output");
   // Time stands still until the engine knows it is to train, so that no real-time delay
   // decides how long it listened before.
   engine_->StartTraining(button, kLabWindow, WM_RC_LEVEL, WM_RC_TRAINED, kPromptControlId);

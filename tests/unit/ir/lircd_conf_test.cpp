@@ -113,7 +113,7 @@ TEST(LircdConf, MissingFileIsRefusedWithoutLine) {
     FAIL() << "accepted";
   } catch (const ParseError& e) {
     EXPECT_EQ(e.Line(), 0);
-    EXPECT_EQ(std::string(e.what()), "/nonexistent/remote.conf: cannot open");
+    EXPECT_EQ(std::string(e.what()), "/nonexistent/remote.conf: cannot open (No such file or directory)");
   }
 }
 

@@ -12,41 +12,17 @@
 #include "sim/ir/builtin_remotes.h"
 #include "sim/ir/mode2.h"
 #include "sim/ir/synthesis.h"
+#include "support/quor_sim_runner.h"
 
 namespace ovalink::sim {
 namespace {
 
 using ::testing::HasSubstr;
 
-struct Result {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
+using Result = test::QuorSimResult;
+using test::QuorSim;
 
-std::string Slurp(const std::string& path) {
-  std::ifstream in(path);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
-Result QuorSim(const std::string& args) {
-  const std::string binary = std::string(OVALINK_BINARY_DIR) + "/tools/quor-sim";
-  if (!std::ifstream(binary)) throw std::runtime_error("quor-sim is not built: " + binary);
-  const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
-  const std::string base = std::string(OVALINK_BINARY_DIR) + "/quor_sim_cli_" + test->name();
-  const std::string command = "'" + binary + "' " + args + " >'" + base + ".out' 2>'" + base +
-                              ".err'; echo $? >'" + base + ".rc'";
-  if (std::system(command.c_str()) != 0) throw std::runtime_error("cannot run " + command);
-  Result r;
-  r.status = std::stoi(Slurp(base + ".rc"));
-  r.out = Slurp(base + ".out");
-  r.err = Slurp(base + ".err");
-  return r;
-}
-
-std::size_t Lines(const std::string& s) { return std::size_t(std::count(s.begin(), s.end(), '\n')); }
+std::size_t Lines(const std::string& s) { return test::LineCount(s); }
 
 TEST(QuorSimCli, RemotesAndKeysListOneALine) {
   const Result remotes = QuorSim("remotes");
