@@ -2,10 +2,8 @@
 
 #include <vector>
 
-#include "app/reg_key.h"
-#include "commands/command_map.h"
+#include "app/registry_layout.h"
 #include "commands/remote_command.h"
-#include "engine/engine_types.h"
 #include "engine/signal_code.h"
 #include "platform/memory/registry_tree.h"
 
