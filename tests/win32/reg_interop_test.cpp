@@ -61,7 +61,7 @@ std::string ReadFile(const std::string& path) {
 // Values of one key, order aside: Windows keeps creation order, Wine sorts by name.
 std::vector<std::string> Describe(const RegistryNode& node) {
   std::vector<std::string> out;
-  for (const RegValue& value : node.values) {
+  for (const RegValue& value : node.Values()) {
     out.push_back(value.name + "|" + std::to_string(static_cast<unsigned>(value.type)) + "|" +
                   std::string(value.data.begin(), value.data.end()));
   }
@@ -91,14 +91,12 @@ TEST_F(RegInteropTest, LinuxFileImportsWithRegeditAndRegeditExportLoadsBack) {
   const std::string path = "C:\\Program Files\\Ovalink\\\"quoted\"\\Quor.exe\\";
   Bytes code(1000);
   for (std::size_t i = 0; i < code.size(); ++i) code[i] = std::uint8_t(i * 37 + 11);
-  settings.values = {
-      {"Enable", RegType::Dword, {1, 0, 0, 0}},
-      {"Port", RegType::Dword, {0xF8, 0x02, 0, 0}},
-      {"Quor", RegType::String, Text(path)},
-      {"Empty", RegType::String, Text("")},
-      {"", RegType::String, Text("default")},
-  };
-  hive.Descend(std::string(kSettings) + "\\Codes1").values = {{"0", RegType::Binary, code}};
+  settings.PutValue("Enable", RegType::Dword, {1, 0, 0, 0});
+  settings.PutValue("Port", RegType::Dword, {0xF8, 0x02, 0, 0});
+  settings.PutValue("Quor", RegType::String, Text(path));
+  settings.PutValue("Empty", RegType::String, Text(""));
+  settings.PutValue("", RegType::String, Text("default"));
+  hive.Descend(std::string(kSettings) + "\\Codes1").PutValue("0", RegType::Binary, code);
   hive.Descend(std::string(kSettings) + "\\CodeFlags");
 
   const std::string linuxFile = NewFile();
