@@ -45,6 +45,16 @@ class EndToEnd : public ::testing::Test {
     ASSERT_TRUE(sim.Dismiss(howTo));
   }
 
+  // The training outcome's message box says `caption` and `text`; it is pictured and closed.
+  static void ExpectOutcome(QuorSim& sim, HWND box, const char* caption, const char* text,
+                            const std::string& screenshot = "") {
+    ASSERT_NE(box, nullptr) << "no message box after training";
+    EXPECT_EQ(WindowText(box), caption);
+    EXPECT_EQ(MessageBoxText(box), text);
+    if (!screenshot.empty()) Shot(screenshot, box);
+    ASSERT_TRUE(sim.Dismiss(box));
+  }
+
   // A recognised press reaches `standIn` as (message, value), greys button `index` and
   // releases it again.
   static void ExpectPressDelivered(QuorSim& sim, StandIn& standIn, const std::string& key,
@@ -88,11 +98,8 @@ TEST_F(EndToEnd, NecTrainedLiveDrivesMediaCenterUntilExitAndAfterRestart) {
     EXPECT_TRUE(WaitUntil([&] { return sim.Caption(kPlay) == "Play !"; }, 10000)) << sim.Caption(kPlay);
 
     HWND box = sim.Train(kPlay, "KEY_PLAY", UserHabit::kFollowsPrompts, "e2e_training_nec");
-    ASSERT_NE(box, nullptr);
-    EXPECT_EQ(WindowText(box), "Information");
-    EXPECT_EQ(MessageBoxText(box), kPressRepeatText);
-    Shot("e2e_box_trained_press_repeat", box);
-    ASSERT_TRUE(sim.Dismiss(box));
+    ASSERT_NO_FATAL_FAILURE(
+        ExpectOutcome(sim, box, "Information", kPressRepeatText, "e2e_box_trained_press_repeat"));
     EXPECT_EQ(sim.Caption(kPlay), "Play");
     EXPECT_EQ(sim.Caption(kStop), "Stop !");
 
@@ -173,35 +180,21 @@ TEST_F(EndToEnd, TrainingOutcomesShowTheirMessageBoxes) {
   ASSERT_TRUE(sim.Started());
   AcknowledgeFirstStart(sim);
 
-  HWND box = sim.Train(kStop, "KEY_STOP", UserHabit::kNeverPresses);
-  ASSERT_NE(box, nullptr);
-  EXPECT_EQ(WindowText(box), "Error");
-  EXPECT_EQ(MessageBoxText(box), kNotTrainedText);
-  Shot("e2e_box_not_trained", box);
-  ASSERT_TRUE(sim.Dismiss(box));
+  ASSERT_NO_FATAL_FAILURE(ExpectOutcome(sim, sim.Train(kStop, "KEY_STOP", UserHabit::kNeverPresses),
+                                        "Error", kNotTrainedText, "e2e_box_not_trained"));
   EXPECT_EQ(sim.Caption(kStop), "Stop !");
 
   // Held keys where sharp ones were asked for: the code is stored, with a doubt. (Before
   // any other NEC code exists: its repeat shape would otherwise be taken for a duplicate.)
-  box = sim.Train(kSkip, "KEY_NEXT", UserHabit::kHoldsInsteadOfTapping);
-  ASSERT_NE(box, nullptr);
-  EXPECT_EQ(WindowText(box), "Information");
-  EXPECT_EQ(MessageBoxText(box), kUnsureText);
-  Shot("e2e_box_trained_unsure", box);
-  ASSERT_TRUE(sim.Dismiss(box));
+  ASSERT_NO_FATAL_FAILURE(
+      ExpectOutcome(sim, sim.Train(kSkip, "KEY_NEXT", UserHabit::kHoldsInsteadOfTapping),
+                    "Information", kUnsureText, "e2e_box_trained_unsure"));
   EXPECT_EQ(sim.Caption(kSkip), "Skip");
 
-  box = sim.Train(kPlay, "KEY_PLAY");
-  ASSERT_NE(box, nullptr);
-  EXPECT_EQ(MessageBoxText(box), kPressRepeatText);
-  ASSERT_TRUE(sim.Dismiss(box));
-
-  box = sim.Train(kPause, "KEY_PLAY");
-  ASSERT_NE(box, nullptr);
-  EXPECT_EQ(WindowText(box), "Duplicated Command");
-  EXPECT_EQ(MessageBoxText(box), kDuplicateText);
-  Shot("e2e_box_duplicated", box);
-  ASSERT_TRUE(sim.Dismiss(box));
+  ASSERT_NO_FATAL_FAILURE(
+      ExpectOutcome(sim, sim.Train(kPlay, "KEY_PLAY"), "Information", kPressRepeatText));
+  ASSERT_NO_FATAL_FAILURE(ExpectOutcome(sim, sim.Train(kPause, "KEY_PLAY"), "Duplicated Command",
+                                        kDuplicateText, "e2e_box_duplicated"));
   EXPECT_EQ(sim.Caption(kPause), "Pause !");
 
   ASSERT_TRUE(sim.Exit());
