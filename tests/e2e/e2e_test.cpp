@@ -41,7 +41,11 @@ class EndToEnd : public ::testing::Test {
   static void AcknowledgeFirstStart(QuorSim& sim, const std::string& screenshot = "") {
     HWND howTo = sim.WaitForDialog(kHowToCaption, 15000);
     ASSERT_NE(howTo, nullptr);
-    if (!screenshot.empty()) test::SaveArtifact(screenshot, test::CaptureScreen({0, 0, 1280, 800}));
+    if (!screenshot.empty()) {
+      test::Settle(howTo);
+      test::SaveArtifact(screenshot, test::CaptureScreen({0, 0, GetSystemMetrics(SM_CXSCREEN),
+                                                          GetSystemMetrics(SM_CYSCREEN)}));
+    }
     ASSERT_TRUE(sim.Dismiss(howTo));
   }
 
@@ -96,6 +100,7 @@ TEST_F(EndToEnd, NecTrainedLiveDrivesMediaCenterUntilExitAndAfterRestart) {
     ASSERT_TRUE(sim.Started());
     AcknowledgeFirstStart(sim, "e2e_first_start");
     EXPECT_TRUE(WaitUntil([&] { return sim.Caption(kPlay) == "Play !"; }, 10000)) << sim.Caption(kPlay);
+    Shot("e2e_untrained_captions", sim.Main());
 
     HWND box = sim.Train(kPlay, "KEY_PLAY", UserHabit::kFollowsPrompts, "e2e_training_nec");
     ASSERT_NO_FATAL_FAILURE(

@@ -160,8 +160,9 @@ std::string SaveWindowShot(const std::string& name, HWND window, int margin) {
   ::GetWindowRect(window, &rect);
   rect.left = std::max(0L, rect.left - margin);
   rect.top = std::max(0L, rect.top - margin);
-  rect.right += margin;
-  rect.bottom += margin;
+  // Wine copies nothing at all from a screen rectangle that reaches past the screen's edge.
+  rect.right = std::min(rect.right + margin, LONG(::GetSystemMetrics(SM_CXSCREEN)));
+  rect.bottom = std::min(rect.bottom + margin, LONG(::GetSystemMetrics(SM_CYSCREEN)));
   return SaveArtifact(name, CaptureScreen(rect));
 }
 
