@@ -51,11 +51,15 @@ std::int64_t RealTimePc::EarliestStartNs() {
   return std::max({clock_.RealNs() + kPressLeadNs, user_->FreeAtNs(), previousRemoteFreeNs_});
 }
 
-PressTimes RealTimePc::Press(std::size_t key, double holdMs) {
+PressTimes RealTimePc::Press(std::size_t key, double holdMs, int count, double everyMs) {
   std::lock_guard<std::mutex> lock(userMutex_);
   user_->Release(std::max(clock_.RealNs(), heldStartNs_));
-  const std::int64_t start = user_->Hold(key, EarliestStartNs(), holdMs);
-  return {start, user_->LastMarkEndNs()};
+  const auto every = std::int64_t(std::max(everyMs, 0.0) * 1e6);
+  const std::int64_t first = user_->Hold(key, EarliestStartNs(), holdMs);
+  for (std::int64_t start = first; --count > 0;) {
+    start = user_->Hold(key, std::max(EarliestStartNs(), start + every), holdMs);
+  }
+  return {first, user_->LastMarkEndNs()};
 }
 
 std::int64_t RealTimePc::Down(std::size_t key) {

@@ -52,8 +52,10 @@ class RealTimePc {
   // The user's hand; every member below may be called from any thread.
   // Key index by name (KEY_PLAY) or decimal index; throws std::invalid_argument.
   std::size_t KeyIndex(std::string_view key) const;
-  // A press held `holdMs` (0: a sharp keystroke), as soon as the remote is free.
-  PressTimes Press(std::size_t key, double holdMs);
+  // A press held `holdMs` (0: a sharp keystroke), as soon as the remote is free; with
+  // `count` > 1 that many, each beginning `everyMs` after the one before or as soon as the
+  // remote is free again, whichever is later. Times: the first's start, the last's end.
+  PressTimes Press(std::size_t key, double holdMs, int count = 1, double everyMs = 0);
   // Puts a key down until Up; returns when its light begins.
   std::int64_t Down(std::size_t key);
   // Lets go of the key held since Down; its times, or nothing when no key was down.

@@ -12,9 +12,10 @@ namespace ovalink::sim {
 namespace {
 
 constexpr double kMaxHoldMs = 600000;
+constexpr int kMaxCount = 100;
 
 constexpr const char* kHelp =
-    "ok commands: press KEY [MS] | down KEY | up | remote [SOURCE] | keys | uart | help";
+    "ok commands: press KEY [MS [COUNT [EVERY_MS]]] | down KEY | up | remote [SOURCE] | keys | uart | help";
 
 std::vector<std::string> Words(std::string_view line) {
   std::istringstream in{std::string(line)};
@@ -23,18 +24,20 @@ std::vector<std::string> Words(std::string_view line) {
   return words;
 }
 
-double HoldMs(const std::string& text) {
+// A number from `low` to `high`; `what` names it in the complaint.
+double Number(const std::string& text, double low, double high, const char* what) {
   std::size_t used = 0;
-  double ms = -1;
+  double value = low - 1;
   try {
-    ms = std::stod(text, &used);
+    value = std::stod(text, &used);
   } catch (const std::exception&) {
     used = 0;
   }
-  if (used != text.size() || !std::isfinite(ms) || ms < 0 || ms > kMaxHoldMs) {
-    throw std::invalid_argument("hold must be 0 to 600000 ms, not " + text);
+  if (used != text.size() || !std::isfinite(value) || value < low || value > high) {
+    throw std::invalid_argument(std::string(what) + " must be " + std::to_string(int(low)) +
+                                " to " + std::to_string(int(high)) + ", not " + text);
   }
-  return ms;
+  return value;
 }
 
 std::string Hex2(unsigned value) {
@@ -58,9 +61,15 @@ std::string RemoteControl::Execute(std::string_view line) {
   const std::string& verb = words[0];
   const std::size_t args = words.size() - 1;
   try {
-    if (verb == "press" && (args == 1 || args == 2)) {
+    if (verb == "press" && args >= 1 && args <= 4) {
       const std::size_t key = pc_.KeyIndex(words[1]);
-      return Times(pc_.Press(key, args == 2 ? HoldMs(words[2]) : 0.0));
+      const double hold = args >= 2 ? Number(words[2], 0, kMaxHoldMs, "hold (ms)") : 0.0;
+      const int count = args >= 3 ? int(Number(words[3], 1, kMaxCount, "count")) : 1;
+      const double every = args >= 4 ? Number(words[4], 0, kMaxHoldMs, "every (ms)") : 0.0;
+      if (args >= 3 && std::to_string(count) != words[3]) {
+        throw std::invalid_argument("count must be a whole number, not " + words[3]);
+      }
+      return Times(pc_.Press(key, hold, count, every));
     }
     if (verb == "down" && args == 1) {
       const std::int64_t start = pc_.Down(pc_.KeyIndex(words[1]));

@@ -2,7 +2,10 @@
 // The simulated remote's control language: one request line in, one reply line out, so that
 // a person or a test in another process can press keys (through a pipe, a console, ...).
 //
-//   press KEY [MS]     a press held MS milliseconds (default 0: a sharp keystroke)
+//   press KEY [MS [COUNT [EVERY]]]
+//                      a press held MS milliseconds (default 0: a sharp keystroke); COUNT
+//                      of them, each EVERY ms after the one before (or when the remote is
+//                      free), all planned at once so that no delay of the caller's spaces them
 //   down KEY           the key stays down ...
 //   up                 ... until this
 //   remote [SOURCE]    the remote in the hand, or another one (builtin:rc5, a lircd.conf path)

@@ -174,8 +174,12 @@ StandIn::~StandIn() {
 }
 
 bool StandIn::BringToFront() const {
-  SetForegroundWindow(window_);
-  return WaitUntil([&] { return GetForegroundWindow() == window_; }, 5000);
+  // The program's own focus changes may still be under way: insist until it holds.
+  return WaitUntil([&] {
+    if (GetForegroundWindow() == window_) return true;
+    SetForegroundWindow(window_);
+    return false;
+  }, 10000);
 }
 
 std::vector<Received> StandIn::ReceivedSoFar() const {

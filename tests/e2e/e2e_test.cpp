@@ -52,8 +52,8 @@ class EndToEnd : public ::testing::Test {
   // The training outcome's message box says `caption` and `text`; it is pictured and closed.
   static void ExpectOutcome(QuorSim& sim, HWND box, const char* caption, const char* text,
                             const std::string& screenshot = "") {
-    ASSERT_NE(box, nullptr) << "no message box after training";
-    EXPECT_EQ(WindowText(box), caption);
+    ASSERT_NE(box, nullptr) << "no message box after training\n" << sim.TrainingTrace();
+    EXPECT_EQ(WindowText(box), caption) << sim.TrainingTrace();
     EXPECT_EQ(MessageBoxText(box), text);
     if (!screenshot.empty()) Shot(screenshot, box);
     ASSERT_TRUE(sim.Dismiss(box));
@@ -164,9 +164,9 @@ TEST_F(EndToEnd, Rc5TrainedLiveDrivesMediaPlayerByCharacterAndKeystroke) {
   AcknowledgeFirstStart(sim);
 
   // An alternating remote trains without a message box.
-  EXPECT_EQ(sim.Train(kStar, "KEY_NUMERIC_STAR"), nullptr);
+  EXPECT_EQ(sim.Train(kStar, "KEY_NUMERIC_STAR"), nullptr) << sim.TrainingTrace();
   EXPECT_EQ(sim.Caption(kStar), "*");
-  EXPECT_EQ(sim.Train(kUp, "KEY_UP"), nullptr);
+  EXPECT_EQ(sim.Train(kUp, "KEY_UP"), nullptr) << sim.TrainingTrace();
   EXPECT_EQ(sim.Caption(kUp), "Up");
 
   // The user watches the media player: keystrokes go to the focus of the foreground window.

@@ -16,10 +16,11 @@ constexpr const char* kTrainingCaption = "The Training Instructions";
 constexpr DWORD kTrainingLimitMs = 90000;
 constexpr int kCtrlClickAttempts = 3;
 constexpr DWORD kInstructionsWaitMs = 4000;
-// A person's rhythm of sharp keystrokes.
-constexpr double kTapEveryMs = 300;
+// A person's rhythm of sharp keystrokes, planned a series at a time in the remote so that
+// no stall of this process spaces them out: one for the engine's probe, then one per train.
+constexpr const char* kTapSeries = " 0 6 300";
 // The two presses of a sharp double press begin at least this far apart.
-constexpr double kDoublePressMs = 120;
+constexpr int kDoublePressMs = 120;
 }  // namespace
 
 QuorSim::QuorSim(const std::string& remote) : uartFile_(BuildPath("e2e/QuorSim.uart")) {
@@ -91,14 +92,28 @@ HWND QuorSim::Train(int index, const std::string& key, UserHabit habit, const st
   bool holding = false;
   bool sawPrompt = false;
   bool shot = screenshot.empty();
-  ULONGLONG nextTap = 0;
+  std::int64_t tapsEnd = 0;
   HWND box = nullptr;
+  trace_.clear();
+  const std::int64_t begin = CounterNow();
+  std::string seen;
+  auto note = [&](const std::string& what) {
+    char stamp[32];
+    std::snprintf(stamp, sizeof stamp, "%8.3f s ", CounterToMs(CounterNow() - begin) / 1000.0);
+    trace_ += stamp + what + "\n";
+  };
+  auto remote = [&](const std::string& request) {
+    note("remote: " + request);
+    return Remote(request);
+  };
   const bool ended = WaitUntil([&] {
     for (const char* caption : {"Information", "Error", "Duplicated Command"}) {
       if ((box = FindProcessWindow(process_.Id(), caption, "#32770")) != nullptr) return true;
     }
     const std::string prompt = Prompt();
     const int level = Level();
+    const std::string now = prompt + " | " + std::to_string(level);
+    if (now != seen) note(seen = now);
     if (prompt == kLevelCaption) {
       if (!sawPrompt) return false;
       // The report restores the label just before its message box; once the window has
@@ -115,10 +130,10 @@ HWND QuorSim::Train(int index, const std::string& key, UserHabit habit, const st
     const bool hold = prompt == kHoldPrompt || (prompt == kSharpPrompt && !sharp);
     if (hold) {
       if (!holding && level < 100) {
-        Remote("down " + key);
+        remote("down " + key);
         holding = true;
       } else if (holding && level == 100) {
-        Remote("up");
+        remote("up");
         holding = false;
       }
       if (!shot && level >= 40) {
@@ -127,30 +142,26 @@ HWND QuorSim::Train(int index, const std::string& key, UserHabit habit, const st
       }
     } else if (sharp) {
       if (holding) {
-        Remote("up");
+        remote("up");
         holding = false;
       }
-      if (GetTickCount64() >= nextTap) {
-        Remote("press " + key);
-        nextTap = GetTickCount64() + ULONGLONG(kTapEveryMs);
+      if (level < 100 && CounterNow() > tapsEnd) {
+        tapsEnd = ReplyCounter(remote("press " + key + kTapSeries), "end");
       }
     } else if (holding) {  // "Release ..."
-      Remote("up");
+      remote("up");
       holding = false;
     }
     return false;
   }, kTrainingLimitMs);
-  if (holding) Remote("up");
+  if (holding) remote("up");
   EXPECT_TRUE(ended) << "training did not end; last prompt: " << Prompt();
   return box;
 }
 
 std::string QuorSim::PressLikeAPerson(const std::string& key, bool pressRepeatForm) const {
   if (!pressRepeatForm) return Remote("press " + key + " 300");
-  const std::string first = Remote("press " + key);
-  const std::int64_t start = ReplyCounter(first, "start");
-  WaitUntil([&] { return CounterToMs(CounterNow() - start) >= kDoublePressMs; }, 5000);
-  return Remote("press " + key);
+  return Remote("press " + key + " 0 2 " + std::to_string(kDoublePressMs));
 }
 
 bool QuorSim::Exit() {

@@ -59,6 +59,8 @@ class QuorSim {
   // ended without one; `screenshot` (if not empty) names a picture taken mid-training.
   HWND Train(int index, const std::string& key, UserHabit habit = UserHabit::kFollowsPrompts,
              const std::string& screenshot = "");
+  // What the simulated user saw and did during the last training run, for failure reports.
+  const std::string& TrainingTrace() const { return trace_; }
   // Presses `key` as the program asks: a sharp double press for press-and-repeat codes,
   // otherwise one press of 300 ms. Returns the reply of the last press.
   std::string PressLikeAPerson(const std::string& key, bool pressRepeatForm) const;
@@ -70,6 +72,7 @@ class QuorSim {
 
  private:
   std::string uartFile_;
+  std::string trace_;
   Process process_;
   HWND main_ = nullptr;
 };

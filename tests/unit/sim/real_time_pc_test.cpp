@@ -181,6 +181,11 @@ TEST(RealTimePcTest, PressTimesFollowTheRemoteAndTheRealClock) {
   EXPECT_EQ(held.startNs, down);
   EXPECT_GT(held.lastMarkEndNs, down);
   EXPECT_FALSE(pc.Up(&held)) << "nothing is down any more";
+
+  // A planned series: each press 300 ms after the one before, however late the caller is.
+  const sim::PressTimes series = pc.Press(pc.KeyIndex("KEY_PLAY"), 0, 3, 300);
+  EXPECT_GT(series.startNs, held.lastMarkEndNs);
+  EXPECT_NEAR(double(series.lastMarkEndNs - series.startNs), (600 + 67.5) * kMs, 1.5 * kMs);
   EXPECT_THROW(pc.KeyIndex("KEY_NOPE"), std::invalid_argument);
   EXPECT_THROW(pc.KeyIndex("34"), std::invalid_argument);
 }
@@ -200,7 +205,8 @@ TEST(RemoteControlTest, RequestsAnswerOkOrSayWhatIsWrong) {
   EXPECT_EQ(control.Execute("keys").substr(0, 21), "ok KEY_STOP KEY_PAUSE");
 
   for (const char* bad : {"", "press", "press KEY_NOPE", "press KEY_PLAY -1", "press KEY_PLAY x",
-                          "press KEY_PLAY 1e9", "press KEY_PLAY 5 6", "jump", "remote builtin:nope",
+                          "press KEY_PLAY 1e9", "press KEY_PLAY 5 0", "press KEY_PLAY 5 2.5",
+                          "press KEY_PLAY 0 2 100 7", "press KEY_PLAY 0 2 -1", "jump", "remote builtin:nope",
                           "remote /no/such/file.conf"}) {
     SCOPED_TRACE(bad);
     EXPECT_EQ(control.Execute(bad).rfind("error: ", 0), 0u);
