@@ -90,7 +90,9 @@ HWND QuorSim::Train(int index, const std::string& key, UserHabit habit, const st
   if (!instructions) return nullptr;
   EXPECT_TRUE(Dismiss(instructions));
   bool holding = false;
+  bool risen = false;  // the level has been below 100 since the key went down
   bool sawPrompt = false;
+  std::string lastPrompt;
   bool shot = screenshot.empty();
   std::int64_t tapsEnd = 0;
   HWND box = nullptr;
@@ -114,6 +116,8 @@ HWND QuorSim::Train(int index, const std::string& key, UserHabit habit, const st
     const int level = Level();
     const std::string now = prompt + " | " + std::to_string(level);
     if (now != seen) note(seen = now);
+    const bool newPrompt = prompt != lastPrompt;
+    lastPrompt = prompt;
     if (prompt == kLevelCaption) {
       if (!sawPrompt) return false;
       // The report restores the label just before its message box; once the window has
@@ -129,10 +133,15 @@ HWND QuorSim::Train(int index, const std::string& key, UserHabit habit, const st
     const bool sharp = prompt == kSharpPrompt && habit != UserHabit::kHoldsInsteadOfTapping;
     const bool hold = prompt == kHoldPrompt || (prompt == kSharpPrompt && !sharp);
     if (hold) {
-      if (!holding && level < 100) {
+      // The bar may still show the end of an earlier run when the prompt comes: a new prompt
+      // is reason enough to press, and only a level that rose to 100 ends the hold.
+      if (!holding && (newPrompt || level < 100)) {
         remote("down " + key);
         holding = true;
-      } else if (holding && level == 100) {
+        risen = level < 100;
+      } else if (holding && level < 100) {
+        risen = true;
+      } else if (holding && risen) {
         remote("up");
         holding = false;
       }
@@ -145,7 +154,9 @@ HWND QuorSim::Train(int index, const std::string& key, UserHabit habit, const st
         remote("up");
         holding = false;
       }
-      if (level < 100 && CounterNow() > tapsEnd) {
+      // A new series once the last one has ended and the engine has given it up (level 0),
+      // so that no keystroke is left over for what comes after the training.
+      if ((tapsEnd == 0 || level == 0) && CounterNow() > tapsEnd) {
         tapsEnd = ReplyCounter(remote("press " + key + kTapSeries), "end");
       }
     } else if (holding) {  // "Release ..."
