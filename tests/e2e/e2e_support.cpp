@@ -174,9 +174,16 @@ StandIn::~StandIn() {
 }
 
 bool StandIn::BringToFront() const {
-  // The program's own focus changes may still be under way: insist until it holds.
+  // The program's own focus changes may still be under way: insist until the window is in
+  // front and has the keyboard focus of its thread.
   return WaitUntil([&] {
-    if (GetForegroundWindow() == window_) return true;
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    if (GetForegroundWindow() == window_ &&
+        GetGUIThreadInfo(GetWindowThreadProcessId(window_, nullptr), &info) &&
+        info.hwndFocus == window_) {
+      return true;
+    }
     SetForegroundWindow(window_);
     return false;
   }, 10000);

@@ -173,6 +173,7 @@ TEST_F(EndToEnd, Rc5TrainedLiveDrivesMediaPlayerByCharacterAndKeystroke) {
   sim.CommandAndWait(IDOK);
   ASSERT_TRUE(mediaPlayer.BringToFront());
   ExpectPressDelivered(sim, mediaPlayer, "KEY_NUMERIC_STAR", false, kStar, "WM_CHAR", '*');
+  ASSERT_TRUE(mediaPlayer.BringToFront());
   ExpectPressDelivered(sim, mediaPlayer, "KEY_UP", false, kUp, "WM_KEYDOWN", kVkUp);
   ASSERT_TRUE(sim.Exit());
   EXPECT_EQ(sim.UartAtExit(), "divisor=12 line-control=0x03");
