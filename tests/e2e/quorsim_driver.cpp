@@ -145,9 +145,10 @@ HWND QuorSim::Train(int index, const std::string& key, UserHabit habit, const st
         remote("up");
         holding = false;
       }
-      if (!shot && level >= 40) {
+      if (!shot && level >= 20 && level < 100) {
         test::SaveWindowShot(screenshot, main_);
-        shot = true;
+        // Taken too late to show the prompt and the level together: again at the next hold.
+        shot = Prompt() == kHoldPrompt && Level() > 0;
       }
     } else if (sharp) {
       if (holding) {
