@@ -1,11 +1,14 @@
 #include "engine/rc_engine.h"
 
+#include <algorithm>
 #include <chrono>
 
 namespace ovalink {
 
 namespace {
 constexpr auto kStopWait = std::chrono::milliseconds(1000);
+// How often Stop's wait lets the window's thread serve a worker waiting for it.
+constexpr auto kServeSlice = std::chrono::milliseconds(10);
 // After a port fault: one idle poll period before listening again, so a fault that repeats
 // at once does not spin the worker.
 constexpr std::uint32_t kFaultPauseMs = 30;
@@ -82,10 +85,18 @@ void RCEngine::Stop() {
 }
 
 void RCEngine::JoinWorker() {
-  bool exited;
-  {
-    std::unique_lock<std::mutex> exitLock(exitMutex_);
-    exited = exitSignal_.wait_for(exitLock, kStopWait, [this] { return workerExited_; });
+  bool exited = false;
+  const auto deadline = std::chrono::steady_clock::now() + kStopWait;
+  for (;;) {
+    {
+      std::unique_lock<std::mutex> exitLock(exitMutex_);
+      const auto until = std::min(deadline, std::chrono::steady_clock::now() + kServeSlice);
+      exited = exitSignal_.wait_until(exitLock, until, [this] { return workerExited_; });
+    }
+    if (exited || std::chrono::steady_clock::now() >= deadline) break;
+    // A worker in ShowPrompt waits for this thread: without this, Stop and the prompt would
+    // wait for each other until the time-out, and the worker would be terminated.
+    link_.ServeWaitingWorker();
   }
   std::thread worker;
   {

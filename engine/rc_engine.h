@@ -49,7 +49,8 @@ class RCEngine : public RCListener {
   void CancelTraining();
   // Owner's thread. Asks the worker to end and waits up to one second for it, without the
   // state lock; a worker that ignores it is handed to the forcible-stop hook. A worker in
-  // ShowPrompt waits for the owner's thread, so that wait ends only by time-out.
+  // ShowPrompt waits for the owner's thread, which therefore serves it while it waits
+  // (WindowLink::ServeWaitingWorker).
   void Stop();
   // Any thread, without a lock.
   bool IsTraining() const { return mode_.load() == Training; }

@@ -19,6 +19,11 @@ class WindowLink {
   // Sets the text of the window's child control `controlId` and returns once the window's
   // thread has taken it (SetDlgItemTextA). Nothing happens when there is no such child.
   virtual void SetItemText(WindowHandle window, int controlId, const std::string& text) = 0;
+
+  // Called by the window's own thread, with no engine lock held, while it waits for the
+  // worker to end (Stop): carries out a SetItemText the worker is waiting in, so that the
+  // two threads never wait for each other. Nothing to do where SetItemText never waits.
+  virtual void ServeWaitingWorker() {}
 };
 
 }  // namespace ovalink

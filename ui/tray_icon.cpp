@@ -14,9 +14,12 @@ constexpr std::size_t kTipChars = 63;  // the first form's tip field holds 64 wi
 constexpr int kIconSize = 16;
 }  // namespace
 
-CTrayIcon::CTrayIcon() : CTrayIcon(m_systemShell) {}
+CTrayIcon::CTrayIcon() : CTrayIcon(nullptr) {}
 
-CTrayIcon::CTrayIcon(TrayShell& shell) : m_record{}, m_shell(&shell) {
+CTrayIcon::CTrayIcon(TrayShell& shell) : CTrayIcon(&shell) {}
+
+CTrayIcon::CTrayIcon(TrayShell* shell)
+    : m_record{}, m_shell(shell != nullptr ? shell : &m_systemShell) {
   m_record.cbSize = NOTIFYICONDATAA_V1_SIZE;
   m_record.uID = 0;
 }

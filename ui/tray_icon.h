@@ -35,6 +35,8 @@ class CTrayIcon : public CCmdTarget {
  public:
   CTrayIcon();  // uses the system's shell
   explicit CTrayIcon(TrayShell& shell);
+  // The given shell, or the system's when null.
+  explicit CTrayIcon(TrayShell* shell);
   // Removes the icon.
   ~CTrayIcon() override;
 

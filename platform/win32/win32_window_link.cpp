@@ -18,4 +18,11 @@ void Win32WindowLink::SetItemText(WindowHandle window, int controlId, const std:
   SetDlgItemTextA(ToHwnd(window), controlId, text.c_str());
 }
 
+void Win32WindowLink::ServeWaitingWorker() {
+  // Peeking delivers pending sent messages (and only those, with this filter); nothing
+  // posted is taken from the queue.
+  MSG message;
+  PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+}
+
 }  // namespace ovalink

@@ -11,6 +11,8 @@ class Win32WindowLink : public WindowLink {
   bool Post(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
             std::intptr_t lParam) override;
   void SetItemText(WindowHandle window, int controlId, const std::string& text) override;
+  // Handles the messages other threads have sent to this thread's windows.
+  void ServeWaitingWorker() override;
 };
 
 }  // namespace ovalink

@@ -79,29 +79,34 @@ DWORD Process::ExitCode() const {
   return code;
 }
 
+namespace {
+struct WindowSearch {
+  DWORD process;
+  const std::string* title;
+  const char* className;
+  HWND found;
+};
+
+// A function of its own, not a lambda: the 32-bit callback is stdcall.
+BOOL CALLBACK MatchProcessWindow(HWND window, LPARAM param) {
+  auto& s = *reinterpret_cast<WindowSearch*>(param);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  if (owner != s.process) return TRUE;
+  if (s.className) {
+    char name[64] = {};
+    GetClassNameA(window, name, sizeof name);
+    if (std::string(name) != s.className) return TRUE;
+  }
+  if (WindowText(window) != *s.title) return TRUE;
+  s.found = window;
+  return FALSE;
+}
+}  // namespace
+
 HWND FindProcessWindow(DWORD process, const std::string& title, const char* className) {
-  struct Search {
-    DWORD process;
-    const std::string* title;
-    const char* className;
-    HWND found;
-  } search{process, &title, className, nullptr};
-  EnumWindows(
-      [](HWND window, LPARAM param) -> BOOL {
-        auto& s = *reinterpret_cast<Search*>(param);
-        DWORD owner = 0;
-        GetWindowThreadProcessId(window, &owner);
-        if (owner != s.process) return TRUE;
-        if (s.className) {
-          char name[64] = {};
-          GetClassNameA(window, name, sizeof name);
-          if (std::string(name) != s.className) return TRUE;
-        }
-        if (WindowText(window) != *s.title) return TRUE;
-        s.found = window;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&search));
+  WindowSearch search{process, &title, className, nullptr};
+  EnumWindows(&MatchProcessWindow, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
 

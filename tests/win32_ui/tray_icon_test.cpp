@@ -13,43 +13,13 @@
 #include "ui/framework/wnd.h"
 #include "ui/messages.h"
 #include "ui/tray_icon.h"
+#include "recording_shell.h"
 #include "ui_test_support.h"
 
 namespace ovalink {
 namespace {
 
-// Keeps its icons as the shell does: an add fails for an icon it has, a modify or delete for
-// one it lacks. Restart() forgets them all, as a restarted shell does.
-class RecordingShell : public TrayShell {
- public:
-  struct Call {
-    DWORD message;
-    NOTIFYICONDATAA record;
-  };
-  bool Notify(DWORD message, NOTIFYICONDATAA* record) override {
-    calls.push_back(Call{message, *record});
-    const auto key = std::make_pair(record->hWnd, record->uID);
-    const bool known = icons.count(key) != 0;
-    if ((message == NIM_ADD) == known) return false;
-    if (message == NIM_DELETE) {
-      icons.erase(key);
-    } else if (record->uFlags & NIF_TIP) {
-      icons[key] = std::string(record->szTip, ::strnlen(record->szTip, sizeof record->szTip));
-    } else {
-      icons[key];
-    }
-    return true;
-  }
-  void Restart() { icons.clear(); }
-  int Count(DWORD message) const {
-    int n = 0;
-    for (const Call& call : calls) n += call.message == message;
-    return n;
-  }
-
-  std::vector<Call> calls;
-  std::map<std::pair<HWND, UINT>, std::string> icons;  // tip of each icon shown
-};
+using test::RecordingShell;
 
 // The main window's part: forwards the tray's notifications and records commands. While a
 // menu it owns is open, `menuSteps` run one per timer tick with the menu's window.

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdio>
+#include <utility>
 
 #include "ui/framework/handles.h"
 
@@ -195,6 +196,20 @@ void Pump(int ms) {
   } while (::GetTickCount() - start < DWORD(ms));
 }
 
+bool PumpUntil(const std::function<bool()>& done, int timeoutMs) {
+  const DWORD start = ::GetTickCount();
+  for (;;) {
+    MSG message;
+    while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+      ::TranslateMessage(&message);
+      ::DispatchMessageA(&message);
+    }
+    if (done()) return true;
+    if (::GetTickCount() - start > DWORD(timeoutMs)) return false;
+    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+  }
+}
+
 void Click(HWND dialog, int id) { ::PostMessageA(::GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
 
 void Settle(HWND dialog) {
@@ -241,6 +256,66 @@ void ModalDriver::OnTick() {
     ::EndDialog(dialog_, kTimedOut);
   } else if (::IsWindowVisible(dialog_) && next_ < steps_.size()) {
     steps_[next_++](dialog_);
+  }
+  busy_ = false;
+}
+
+namespace {
+DialogResponder* g_responder = nullptr;
+// A message box's text, or an ask dialog's.
+constexpr int kMessageBoxTextId = 0xFFFF;
+constexpr int kAskTextId = 5020;
+}  // namespace
+
+DialogResponder::DialogResponder(Answer answer) : answer_(std::move(answer)) {
+  g_responder = this;
+  hook_ = ::SetWindowsHookExA(WH_CALLWNDPROCRET, &DialogResponder::Hook, nullptr,
+                              ::GetCurrentThreadId());
+  timer_ = ::SetTimer(nullptr, 0, kTickMs, &DialogResponder::Tick);
+}
+
+DialogResponder::~DialogResponder() {
+  ::KillTimer(nullptr, timer_);
+  ::UnhookWindowsHookEx(hook_);
+  g_responder = nullptr;
+}
+
+LRESULT CALLBACK DialogResponder::Hook(int code, WPARAM wParam, LPARAM lParam) {
+  const auto* call = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
+  if (code == HC_ACTION && g_responder != nullptr && call != nullptr &&
+      call->message == WM_INITDIALOG && ::GetWindow(call->hwnd, GW_OWNER) != nullptr) {
+    g_responder->waiting_.push_back(call->hwnd);
+  }
+  return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+void CALLBACK DialogResponder::Tick(HWND, UINT, UINT_PTR, DWORD) {
+  if (g_responder != nullptr) g_responder->OnTick();
+}
+
+void DialogResponder::OnTick() {
+  if (busy_) return;
+  busy_ = true;
+  for (std::size_t i = 0; i < waiting_.size(); ++i) {
+    const HWND dialog = waiting_[i];
+    if (!::IsWindow(dialog)) {
+      waiting_.erase(waiting_.begin() + std::ptrdiff_t(i--));
+      continue;
+    }
+    if (!::IsWindowVisible(dialog)) continue;
+    waiting_.erase(waiting_.begin() + std::ptrdiff_t(i));
+    Seen seen;
+    char buffer[1024] = {};
+    ::GetWindowTextA(dialog, buffer, sizeof buffer);
+    seen.caption = buffer;
+    buffer[0] = '\0';
+    if (!::GetDlgItemTextA(dialog, kMessageBoxTextId, buffer, sizeof buffer)) {
+      ::GetDlgItemTextA(dialog, kAskTextId, buffer, sizeof buffer);
+    }
+    seen.text = buffer;
+    seen_.push_back(seen);
+    answer_(dialog, seen_.back());
+    break;  // one dialog per tick: the answer may have opened or closed others
   }
   busy_ = false;
 }

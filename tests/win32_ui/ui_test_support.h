@@ -81,6 +81,42 @@ class ModalDriver {
   UINT_PTR timer_ = 0;
 };
 
+// Answers every owned dialog this thread opens while it lives (message boxes and the
+// dialogs a window opens; not a main window of its own): once a dialog is visible, `answer`
+// runs once with it, inside the dialog's own loop. Keeps the caption and text (a message
+// box's, or an ask dialog's) of each dialog it answered.
+class DialogResponder {
+ public:
+  struct Seen {
+    std::string caption;
+    std::string text;
+  };
+  using Answer = std::function<void(HWND dialog, const Seen& seen)>;
+
+  explicit DialogResponder(Answer answer);
+  ~DialogResponder();
+  DialogResponder(const DialogResponder&) = delete;
+  DialogResponder& operator=(const DialogResponder&) = delete;
+
+  const std::vector<Seen>& seen() const { return seen_; }
+
+ private:
+  static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam);
+  static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD);
+  void OnTick();
+
+  Answer answer_;
+  std::vector<HWND> waiting_;
+  std::vector<Seen> seen_;
+  bool busy_ = false;
+  HHOOK hook_ = nullptr;
+  UINT_PTR timer_ = 0;
+};
+
+// Dispatches this thread's messages until `done` holds or `timeoutMs` has passed; whether
+// it held.
+bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 10000);
+
 // Steps for a driver.
 void Click(HWND dialog, int id);  // posts BM_CLICK: the control's own click
 void Settle(HWND dialog);         // paints now and lets the display catch up

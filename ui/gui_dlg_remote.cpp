@@ -1,0 +1,101 @@
+// The main window as a virtual remote: clicks send, Ctrl+Click trains, recognised presses
+// send and grey their button, and training outcomes are reported.
+
+#include <cstdint>
+
+#include "engine/engine_types.h"
+#include "engine/training_messages.h"
+#include "resources/resource.h"
+#include "ui/ask_dialog.h"
+#include "ui/dialog_open_flags.h"
+#include "ui/gui_dlg.h"
+
+namespace ovalink {
+
+namespace {
+constexpr UINT_PTR kHighlightTimer = 1;
+constexpr UINT kHighlightMs = 1000;
+constexpr int kLevelRange = 100;
+
+void ShowSendError(CWnd* parent) {
+  CAskDialog(IDS_SENDERR_CAPTION, IDS_SENDERR_TEXT, "SendErrInfo", parent).DoModal();
+}
+}  // namespace
+
+void CGUIDlg::OnRemoteButton(UINT id) {
+  const int button = int(id) - kFirstButtonId;
+  if ((::GetAsyncKeyState(VK_CONTROL) & 0x8000) != 0) {
+    // Whatever the user answers, training goes on.
+    CAskDialog(IDS_TRAINING_CAPTION, IDS_TRAINING_TEXT, "TrainingInfo", this).DoModal();
+    if (m_exiting || m_engine.IsTraining()) return;
+    // Taken here, on the window's thread, so it is the label's own text and never a prompt.
+    if (m_levelCaption.empty()) m_levelCaption = GetDlgItemText(IDC_LEVEL_LABEL);
+    m_engine.StartTraining(button, WindowHandle(m_hWnd), WM_RC_LEVEL, WM_RC_TRAINED,
+                           kPromptControlId);
+    m_progress.SetRange(0, kLevelRange);
+    m_progress.SetPos(0);
+    return;
+  }
+  // A click is the user's own request: Enable, the highlight and the open flag play no part.
+  if (m_commands.SendCommand(std::uint32_t(button), true) != SendResult::Sent) {
+    ShowSendError(this);
+  }
+}
+
+LRESULT CGUIDlg::OnCode(WPARAM wParam, LPARAM) {
+  if (m_timerId != 0) ::KillTimer(m_hWnd, m_timerId);
+  m_timerId = ::SetTimer(m_hWnd, kHighlightTimer, kHighlightMs, nullptr);
+  if (std::uint32_t(wParam) == 0xFFFFFFFFu || m_enabled == 0) return 0;
+  const auto value = std::uint32_t(wParam);
+  const int button = int(value & kPressIndexMask);
+  switch (m_commands.SendCommand(value, false)) {
+    case SendResult::Sent:
+      Highlight(button);
+      break;
+    case SendResult::TargetNotFound: {
+      Highlight(button);
+      // Presses keep arriving inside the dialog's loop; one dialog is enough.
+      DialogOpenFlag open(g_sendErrorOpen);
+      if (open.Taken()) ShowSendError(this);
+      break;
+    }
+    case SendResult::NoCommand:
+    case SendResult::RepeatSuppressed:
+      break;
+  }
+  return 0;
+}
+
+void CGUIDlg::Highlight(int button) {
+  if (const HWND control = GetDlgItem(kFirstButtonId + button)) ::EnableWindow(control, FALSE);
+}
+
+LRESULT CGUIDlg::OnTimer(WPARAM wParam, LPARAM lParam) {
+  m_progress.SetPos(0);
+  for (int i = 0; i < kButtonCount; ++i) {
+    if (const HWND control = GetDlgItem(kFirstButtonId + i)) ::EnableWindow(control, TRUE);
+  }
+  if (m_timerId != 0) {
+    ::KillTimer(m_hWnd, m_timerId);
+    m_timerId = 0;
+  }
+  return Default(WM_TIMER, wParam, lParam);
+}
+
+LRESULT CGUIDlg::OnLevel(WPARAM wParam, LPARAM) {
+  m_progress.SetPos(int(wParam));
+  return 0;
+}
+
+LRESULT CGUIDlg::OnTrained(WPARAM wParam, LPARAM) {
+  RestoreLevelLabel();
+  RefreshButtonCaptions();
+  const TrainingMessage report = TrainingResultMessage(int(wParam));
+  if (report.caption != nullptr && !m_exiting) {
+    const UINT icon = report.exclamation ? MB_ICONEXCLAMATION : MB_ICONINFORMATION;
+    ::MessageBoxA(m_hWnd, report.text, report.caption, MB_OK | icon);
+  }
+  return 0;
+}
+
+}  // namespace ovalink
