@@ -161,10 +161,25 @@ check "settings key removed" reg_lacks "$settings_key"
 check "empty Quor key removed" reg_lacks 'HKCU\SOFTWARE\Quor'
 end
 
+printf 'stand-in driver\n' >"$work/Quor.sys"
+
+begin "with a driver, the program's setup installs the driver service; uninstalling removes it"
+product_with_driver="$work/product-with-driver"
+OVALINK_QUOR_SYS="$work/Quor.sys" "$root/scripts/make-setup.sh" x64 \
+  "$package/stage-x64/Quor.exe" "$package/Quor.chm" "$product_with_driver" || exit 1
+wine "$product_with_driver/Ovalink-1.5-setup-x64.exe" /S
+service_key='HKLM\System\CurrentControlSet\Services\Quor'
+check "service Quor registered" reg_has "$service_key"
+check "service Quor runs the installed Quor.sys" \
+  grep -qiF 'C:\Program Files\Ovalink\Quor.sys' <<<"$(reg_value "$service_key" ImagePath)"
+uninstall
+check "service Quor removed" reg_lacks "$service_key"
+removed_everything
+end
+
 # --- A setup around the stand-in, with a driver -------------------------------------------
 
 stand_in_package="$work/stand-in-package"
-printf 'stand-in driver\n' >"$work/Quor.sys"
 OVALINK_QUOR_SYS="$work/Quor.sys" "$root/scripts/make-setup.sh" x64 \
   "$helpers/stand-in/Quor.exe" "$package/Quor.chm" "$stand_in_package" || exit 1
 stand_in_setup="$stand_in_package/Ovalink-1.5-setup-x64.exe"
@@ -178,6 +193,13 @@ check "setup exit status 0" test $? = 0
 setup_installs_files_and_menu "$install_dir"
 check "Quor.sys installed" cmp -s "$install_dir/Quor.sys" "$work/Quor.sys"
 check "Quor.exe started once, with I" test "$(invocations)" = "[I]"
+end
+
+begin "installing again over a copy with a driver removes its driver first, then installs it"
+rm -f "$log"
+wine "$stand_in_setup" /S
+check "setup exit status 0" test $? = 0
+check "Quor.exe started with D, then with I" test "$(invocations | tr '\n' ' ')" = "[D] [I] "
 end
 
 refuses_while_running() {
