@@ -79,6 +79,10 @@ case "${1:-}" in
     scripts/with-wine.sh build/win64/wineprefix ctest --preset win64
     echo "== win32: the 32-bit product, compile only"
     configure_and_build win32
+    echo "== package: the manual, setup programs and zips; the 64-bit setup under Wine"
+    build_package
+    tests/package/setup_test.sh build/package build/win64/tests/package/wine \
+      "$(cat build/win64/package/QuorSim-path.txt)"
     echo "== all tests passed"
     ;;
   package)

@@ -114,9 +114,10 @@ more_url_opens_the_installed_manual
 end
 
 if [ -n "$quorsim" ]; then
-  begin "Help and More... of the running program open the files beside it"
+  begin "Help and More... of the running program open the files beside it; setup waits for its end"
   # The simulated-hardware build needs no driver; beside the installed files it is the program
   # as the user runs it. The recorder takes the shell's "open" of both file types.
+  installed_files=$(ls "$install_dir")
   cp "$quorsim" "$install_dir/QuorSim.exe"
   cp "$helpers/open_recorder.exe" "$drive_c/open_recorder.exe"
   for ext in chm url; do
@@ -137,10 +138,15 @@ if [ -n "$quorsim" ]; then
     test "$(sed -n 1p "$drive_c/opened.log" 2>/dev/null | tr -d '\r"')" = "$install_dir_windows\\Quor.chm"
   check "More... opened $install_dir_windows\\More.url" \
     test "$(sed -n 2p "$drive_c/opened.log" 2>/dev/null | tr -d '\r"')" = "$install_dir_windows\\More.url"
+  wine "$package/Ovalink-1.5-setup-x64.exe" /S
+  check "setup refuses while the program runs (exit status 2)" test $? = 2
   probe send Ovalink 5011
   probe window-gone Ovalink || fail "the program did not exit"
   wait "$sim_pid" 2>/dev/null
-  rm -f "$install_dir/QuorSim.exe"
+  # Leave the folder as setup made it: without QuorSim and whatever it keeps beside itself.
+  for f in "$install_dir"/*; do
+    grep -qxF "$(basename "$f")" <<<"$installed_files" || rm -rf "$f"
+  done
   end
 fi
 
