@@ -16,18 +16,17 @@ std::vector<std::string> RemoteNotes(const sim::Remote& remote, std::size_t keys
   std::vector<std::string> notes;
   const std::size_t count = std::min(keys, remote.keys.size());
   std::size_t merging = 0;
-  std::size_t single = 0;
   std::uint32_t shortest = UINT32_MAX;
   for (std::size_t k = 0; k < count; ++k) {
     const sim::PressPlan plan = sim::PlanPress(remote, remote.keys[k], false);
-    std::uint32_t gap = plan.repeats ? plan.repeat.gapUs : UINT32_MAX;
-    for (std::size_t i = 0; i + 1 < plan.first.size(); ++i) gap = std::min(gap, plan.first[i].gapUs);
-    if (plan.first.size() > 1 || plan.repeats) gap = std::min(gap, plan.first.back().gapUs);
+    // A held key sends its first frames, then repeats: every one of them is followed by
+    // another.
+    std::uint32_t gap = plan.repeat.gapUs;
+    for (const sim::Frame& frame : plan.first) gap = std::min(gap, frame.gapUs);
     if (gap < kTrainGapUs) {
       ++merging;
       shortest = std::min(shortest, gap);
     }
-    if (!plan.repeats && plan.first.size() == 1) ++single;
   }
   char text[400];
   if (merging > 0) {
@@ -36,14 +35,6 @@ std::vector<std::string> RemoteNotes(const sim::Remote& remote, std::size_t keys
                   "key's frames merge into one burst train that starts wherever the probe "
                   "stopped, so its presses are rarely recognised",
                   merging, count, shortest / 1000.0);
-    notes.emplace_back(text);
-  }
-  if (single > 0) {
-    std::snprintf(text, sizeof text,
-                  "%zu of %zu keys send one frame however long they are held: the engine spends "
-                  "a press's first frame proving that a remote sends, so they are never "
-                  "recognised",
-                  single, count);
     notes.emplace_back(text);
   }
   return notes;

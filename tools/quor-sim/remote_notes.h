@@ -1,6 +1,7 @@
 #pragma once
 // What the lab can tell from a remote's definition alone about presses the engine will not
-// recognise, so that a bench says why instead of only counting misses.
+// recognise, so that a bench says why instead of only counting misses. (Presses too short
+// for the probe to leave a frame are counted by the bench itself, as shorter presses.)
 
 #include <string>
 #include <vector>
