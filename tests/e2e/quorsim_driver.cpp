@@ -19,6 +19,8 @@ constexpr DWORD kInstructionsWaitMs = 4000;
 // A person's rhythm of sharp keystrokes, planned a series at a time in the remote so that
 // no stall of this process spaces them out: one for the engine's probe, then one per train.
 constexpr const char* kTapSeries = " 0 6 300";
+// The engine waits a second for the next burst train before it gives a capture up.
+constexpr double kGiveUpMs = 1300;
 // The two presses of a sharp double press begin at least this far apart.
 constexpr int kDoublePressMs = 120;
 }  // namespace
@@ -90,7 +92,11 @@ HWND QuorSim::Train(int index, const std::string& key, UserHabit habit, const st
   if (!instructions) return nullptr;
   EXPECT_TRUE(Dismiss(instructions));
   bool holding = false;
-  bool risen = false;  // the level has been below 100 since the key went down
+  // Within one prompt: the level has been below 100, and has since reached 100. The engine
+  // sets the level to 0 before it changes the prompt, so "done" keeps that 0 from looking
+  // like a new start.
+  bool below = false;
+  bool done = false;
   bool sawPrompt = false;
   std::string lastPrompt;
   bool shot = screenshot.empty();
@@ -116,8 +122,10 @@ HWND QuorSim::Train(int index, const std::string& key, UserHabit habit, const st
     const int level = Level();
     const std::string now = prompt + " | " + std::to_string(level);
     if (now != seen) note(seen = now);
-    const bool newPrompt = prompt != lastPrompt;
+    if (prompt != lastPrompt) below = done = false;
     lastPrompt = prompt;
+    if (level < 100) below = true;
+    if (below && level == 100) done = true;
     if (prompt == kLevelCaption) {
       if (!sawPrompt) return false;
       // The report restores the label just before its message box; once the window has
@@ -133,15 +141,12 @@ HWND QuorSim::Train(int index, const std::string& key, UserHabit habit, const st
     const bool sharp = prompt == kSharpPrompt && habit != UserHabit::kHoldsInsteadOfTapping;
     const bool hold = prompt == kHoldPrompt || (prompt == kSharpPrompt && !sharp);
     if (hold) {
-      // The bar may still show the end of an earlier run when the prompt comes: a new prompt
-      // is reason enough to press, and only a level that rose to 100 ends the hold.
-      if (!holding && (newPrompt || level < 100)) {
+      // The bar may still show the end of an earlier run when the prompt comes: only a level
+      // that rose to 100 under this prompt ends the hold.
+      if (!holding && !done) {
         remote("down " + key);
         holding = true;
-        risen = level < 100;
-      } else if (holding && level < 100) {
-        risen = true;
-      } else if (holding && risen) {
+      } else if (holding && done) {
         remote("up");
         holding = false;
       }
@@ -155,9 +160,10 @@ HWND QuorSim::Train(int index, const std::string& key, UserHabit habit, const st
         remote("up");
         holding = false;
       }
-      // A new series once the last one has ended and the engine has given it up (level 0),
-      // so that no keystroke is left over for what comes after the training.
-      if ((tapsEnd == 0 || level == 0) && CounterNow() > tapsEnd) {
+      // A new series only once the engine has given the last one up: level 0 well after
+      // its last keystroke (a finished pattern changes the prompt at once), so that no
+      // keystroke is left over for what comes after the training.
+      if (!done && (tapsEnd == 0 || (level == 0 && CounterToMs(CounterNow() - tapsEnd) > kGiveUpMs))) {
         tapsEnd = ReplyCounter(remote("press " + key + kTapSeries), "end");
       }
     } else if (holding) {  // "Release ..."
