@@ -1,6 +1,7 @@
 // Capture of burst trains: busy-polls the UART and turns receiver activity into times and
 // slot histograms. Part of RCListener; runs on the engine's worker thread.
 
+#include <algorithm>
 #include <cmath>
 
 #include "engine/rc_listener.h"
@@ -10,6 +11,13 @@ namespace ovalink {
 namespace {
 constexpr double kWaitLimitSeconds = 0.5;
 constexpr std::uint32_t kIdlePollMs = 30;
+// A refused probe has usually met the end of a frame, and the remote's next frame is due
+// within one frame period (RC5 114 ms, RC6 107, NEC 108, Panasonic 130). Polled every 30 ms,
+// a remote whose period is close to a multiple of the poll falls into step with it and is met
+// at the end of every frame, and a frame shorter than the poll (Sony's 17-24 ms) can pass
+// unseen; so the frames after a refused probe are watched for with short sleeps.
+constexpr std::uint32_t kWatchPollMs = 1;
+constexpr double kWatchSeconds = 0.15;
 constexpr double kProbeWindowSeconds = 0.01;
 constexpr double kTrainWindowSeconds = 1.0;
 constexpr double kGapSeconds = 0.015;
@@ -48,6 +56,7 @@ int RCListener::RecordTrain(std::vector<double>& times, double firstWindowSecond
       if (!started) {
         first = now;
         started = true;
+        trainStartTicks_ = now;
       }
       times.push_back(double(now - first) * msPerTick);
       window = gapTicks;
@@ -67,17 +76,25 @@ int RCListener::CaptureTrains(SlotHistogram& histogram, int trainsWanted, int st
   const std::int64_t start = clock_.Counter();
   const std::int64_t limit = static_cast<std::int64_t>(double(frequency) * kWaitLimitSeconds);
 
+  const std::int64_t watchTicks = static_cast<std::int64_t>(double(frequency) * kWatchSeconds);
+
   // Waiting for a remote: a probe train proves one is sending; its times are thrown away.
   for (;;) {
     const std::int64_t polledAt = clock_.Counter();
     if (Base() != 0 && PollReceiver() != 0) {
-      silenceBeforeTicks_ = sawActivity_ ? polledAt - lastActivityTicks_ : kNeverTicks;
+      std::int64_t silence = sawActivity_ ? polledAt - lastActivityTicks_ : kNeverTicks;
+      // A refused probe is the start of what the next probe finds: the silence before the
+      // press is the one before the refused probe, if longer.
+      if (probeRefused_) silence = std::max(silence, silenceBeforeTicks_);
+      silenceBeforeTicks_ = silence;
       const int probed =
           RecordTrain(trainTimes_, kProbeWindowSeconds, &Port::PollReceiver, kGapSeconds);
       trainTimes_.clear();
+      probeRefused_ = probed <= minReads_;
       if (probed > minReads_) break;
+      watchUntilTicks_ = clock_.Counter() + watchTicks;
     }
-    clock_.SleepMs(kIdlePollMs);
+    clock_.SleepMs(clock_.Counter() < watchUntilTicks_ ? kWatchPollMs : kIdlePollMs);
     if (clock_.Counter() - start > limit || StopRequested()) return 0;
   }
 
@@ -86,9 +103,15 @@ int RCListener::CaptureTrains(SlotHistogram& histogram, int trainsWanted, int st
   int progress = 0;
   for (;;) {
     int recorded;
+    const std::int64_t heardBefore = lastActivityTicks_;
     {
       TimeCriticalSection critical(clock_);
       recorded = RecordTrain(trainTimes_, kTrainWindowSeconds, &Port::PollReceiver, kGapSeconds);
+    }
+    // The probe may have caught the last frame of one press and the recording the first of
+    // the next: a long silence in between also makes this a new press.
+    if (accepted == 0 && recorded > 0 && silenceBeforeTicks_ != kNeverTicks) {
+      silenceBeforeTicks_ = std::max(silenceBeforeTicks_, trainStartTicks_ - heardBefore);
     }
     if (recorded < minReads_) {
       ReportLevel(0);

@@ -63,8 +63,9 @@ class RCListener : public Port {
   int Limit() const { return limit_; }
   int CompareLength() const { return compareLength_; }
   std::uint16_t LastCode() const { return lastCode_; }
-  // Counter ticks of silence before the latest probe began, since the last activity of any
-  // train before it; kNeverTicks when there had been none.
+  // Counter ticks of silence before the latest capture's press began: the longer of the
+  // silences before its probe and between its probe and its first recorded train, measured
+  // from the last activity of any train before; kNeverTicks when there had been none.
   static constexpr std::int64_t kNeverTicks = INT64_MAX;
   std::int64_t SilenceBeforeTicks() const { return silenceBeforeTicks_; }
   std::int64_t LastRecognitionTime() const { return lastRecognitionTime_; }
@@ -99,6 +100,11 @@ class RCListener : public Port {
   std::int64_t lastActivityTicks_ = 0;
   bool sawActivity_ = false;
   std::int64_t silenceBeforeTicks_ = kNeverTicks;
+  // Until this counter time the idle polls come close together (see capture.cpp); it
+  // outlives one capture because a wait may end between two frames of a remote.
+  std::int64_t watchUntilTicks_ = 0;
+  std::int64_t trainStartTicks_ = 0;  // first activity of the latest train recorded
+  bool probeRefused_ = false;         // the latest probe found too few events
   std::vector<double> trainTimes_;  // reused: no allocation per train once grown
 };
 

@@ -124,6 +124,28 @@ TEST_F(CaptureTest, SlotsCoverTheFirstHundredMilliseconds) {
   EXPECT_EQ(h[0], 1) << "counters wrap at 256";
 }
 
+// A remote whose frames come a little more than three idle polls apart: the first poll meets
+// the end of a frame, and with 30 ms sleeps every poll after it would meet the next frame's
+// end too. A refused probe has the frames after it watched for closely instead.
+TEST_F(CaptureTest, FramesAfterARefusedProbeAreWatchedForClosely) {
+  pc.input.AddBurst(0, 1 + 5, 100 * kUs);                 // the tail of a frame: refused
+  pc.input.AddBurst(80 * kMs, 40, 500 * kUs);             // 80-100 ms
+  pc.input.AddBurst(186 * kMs + 700 * kUs, 40, 500 * kUs);
+  EXPECT_EQ(engine.CaptureTrains(histogram, 1, 0, 1), 1);
+  EXPECT_EQ(HistogramSum(), 40u) << "the probe took the second frame, the train the third";
+  EXPECT_LT(pc.clock.NowNs(), 230 * kMs);
+}
+
+// The close watch lasts a frame period: a stray event does not keep the poll busy.
+TEST_F(CaptureTest, CloseWatchEndsAfterAFramePeriod) {
+  pc.input.AddBurst(0, 1, 100 * kUs);
+  EXPECT_EQ(engine.CaptureTrains(histogram, 1, 0, 1), 0);
+  const auto afterFirstWait = pc.bus.Accesses();
+  EXPECT_EQ(engine.CaptureTrains(histogram, 1, 0, 1), 0);
+  const auto quietWait = pc.bus.Accesses() - afterFirstWait;
+  EXPECT_LT(quietWait * 5, afterFirstWait) << "a quiet wait polls every 30 ms again";
+}
+
 // Fails every port access once virtual time passes a point, as a withdrawn driver would.
 class FaultAfter : public sim::ReceiverInput {
  public:
