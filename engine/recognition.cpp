@@ -17,8 +17,14 @@ constexpr std::int64_t kHeldKeySilenceMs = 200;
 // eighth of the better one's misfit, fit it about equally.
 constexpr int kAmbiguityPoints = 4;
 constexpr int kAmbiguityShare = 8;
+// Where two buttons' shapes really differ, the train must agree with the winner's in at
+// least this many more slots than with the other's, and in at least five slots of eight.
+constexpr int kDuelLead = 2;
+constexpr int kDuelShare = 4;
 
 bool FullMatch(int matched, int total) { return total > 0 && matched == total; }
+// One run short: the train may still be this pattern's, with a run it did not fill.
+bool NearMatch(int matched, int total) { return total > 1 && matched == total - 1; }
 
 bool AboutEqual(int better, int worse) {
   return worse - better < kAmbiguityPoints || worse - better <= better / kAmbiguityShare;
@@ -29,9 +35,14 @@ struct Candidate {
   bool second = false;  // matched pattern2
   int misfit = 0;
   bool Found() const { return code != nullptr; }
+  const SlotPattern& Pattern() const { return second ? code->pattern2 : code->pattern1; }
 };
 
-// The best fit among matches that name buttons, and the best fit of any other button.
+// A pattern a train of its button starts with: pattern1, or either pattern of the
+// alternating form. A press-and-repeat hold shape may be every key's.
+bool PressShape(const SignalCode& code, int which) { return which == 0 || code.codeFlag == 0; }
+
+// The best fit by misfit, and the best fit of any other button.
 class BestFit {
  public:
   void Offer(const Candidate& c) {
@@ -54,6 +65,59 @@ class BestFit {
   Candidate best_;
   Candidate rival_;
 };
+
+// Codes of one remote share most of their shape (a leader, a customer code), and a train
+// differs from its own code's pattern by a few stray slots there as much as it does from
+// the next key's: the misfit over the whole train cannot tell them apart. Comparing only the
+// slots where two shapes really differ can.
+int Duel(const SlotHistogram& histogram, const Candidate& x, const SlotPattern& other,
+         int& slots) {
+  return duelScore(histogram, x.Pattern(), other, slots);
+}
+
+bool Beats(const SlotHistogram& histogram, const Candidate& x, const SlotPattern& other) {
+  int slots = 0;
+  const int score = Duel(histogram, x, other, slots);
+  return score >= kDuelLead && score * kDuelShare >= slots;
+}
+
+// The press shape that wins its duel against every other that the train matches fully,
+// remembered as the scan goes.
+class DuelWinner {
+ public:
+  void Offer(const SlotHistogram& histogram, const Candidate& c) {
+    if (!best_.Found()) {
+      best_ = c;
+      return;
+    }
+    int slots = 0;
+    const int score = Duel(histogram, best_, c.Pattern(), slots);
+    if (score < 0 || (score == 0 && c.misfit < best_.misfit)) best_ = c;
+  }
+  bool Found() const { return best_.Found(); }
+  const Candidate& Best() const { return best_; }
+
+ private:
+  Candidate best_;
+};
+
+// Whether the chosen candidate clearly beats every other button's press shape that the
+// train matches fully or but for one run.
+bool StandsOut(const SlotHistogram& histogram, const Candidate& chosen, const CodeList& codes,
+               int compareLength) {
+  for (const SignalCode& code : codes) {
+    if (code.button == chosen.code->button) continue;
+    for (int which = 0; which < 2; ++which) {
+      if (!PressShape(code, which)) continue;
+      const SlotPattern& pattern = which == 0 ? code.pattern1 : code.pattern2;
+      int total = 0;
+      const int matched = matchRuns(histogram, pattern, compareLength, total);
+      if (!FullMatch(matched, total) && !NearMatch(matched, total)) continue;
+      if (!Beats(histogram, chosen, pattern)) return false;
+    }
+  }
+  return true;
+}
 }  // namespace
 
 std::uint16_t RCListener::recognise() {
@@ -68,7 +132,8 @@ std::uint16_t RCListener::recognise() {
   // button only when no pattern that names one fits and no other button's fits as well.
   const bool haveLast = lastCode_ != kNoPress;
   const auto lastButton = static_cast<std::uint16_t>(lastCode_ & ~kAlternateMarker);
-  BestFit presses, holdShapes;
+  DuelWinner presses;
+  BestFit holdShapes;
   Candidate repeat;
   int matched = 0;
   int total = 0;
@@ -78,8 +143,8 @@ std::uint16_t RCListener::recognise() {
       matched = matchRuns(histogram, pattern, compareLength_, total);
       if (!FullMatch(matched, total)) continue;
       const Candidate c{&code, which == 1, patternMisfit(histogram, pattern)};
-      if (!c.second || code.codeFlag == 0) {
-        presses.Offer(c);
+      if (PressShape(code, which)) {
+        presses.Offer(histogram, c);
       } else if (haveLast && code.button == lastButton) {
         if (!repeat.Found() || c.misfit < repeat.misfit) repeat = c;
       } else {
@@ -90,12 +155,16 @@ std::uint16_t RCListener::recognise() {
 
   Candidate chosen;
   bool repeats = false;
-  if (presses.Clear() && (!repeat.Found() || presses.Best().misfit <= repeat.misfit ||
-                          AboutEqual(repeat.misfit, presses.Best().misfit))) {
+  const bool pressStandsOut = presses.Found() && StandsOut(histogram, presses.Best(), codes_, compareLength_);
+  // After a silence no held key leaves, a train that is a press is a new press, even when a
+  // remote that repeats its whole frame makes it fit the hold shape about as well.
+  if (pressStandsOut &&
+      (!repeat.Found() || !sameHold || presses.Best().misfit <= repeat.misfit ||
+       AboutEqual(repeat.misfit, presses.Best().misfit))) {
     chosen = presses.Best();
   } else if (repeat.Found()) {
     repeats = true;
-  } else if (!presses.Found() && holdShapes.Clear()) {
+  } else if (!presses.Found() && holdShapes.Clear() && StandsOut(histogram, holdShapes.Best(), codes_, compareLength_)) {
     chosen = holdShapes.Best();
   }
 

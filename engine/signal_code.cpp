@@ -87,6 +87,19 @@ int similarAndMerge(SlotPattern& a, const SlotPattern& b) {
   return 0;
 }
 
+int duelScore(const SlotHistogram& histogram, const SlotPattern& a, const SlotPattern& b,
+               int& slots) {
+  int score = 0;
+  slots = 0;
+  for (int i = 0; i < kSlotCount; ++i) {
+    if ((a[i] != 0) == (b[i] != 0) || EdgeMovedOneSlot(a, b, i)) continue;
+    ++slots;
+    const bool heard = histogram[i] != 0;
+    score += heard == (a[i] != 0) ? 1 : -1;
+  }
+  return score;
+}
+
 bool patternsEqual(const SlotPattern& a, const SlotPattern& b) {
   return std::memcmp(a.data(), b.data(), kSlotCount) == 0;
 }

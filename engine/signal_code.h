@@ -46,6 +46,12 @@ int patternMisfit(const SlotHistogram& histogram, const SlotPattern& pattern);
 // edge that lies one slot further in one pattern is not a difference.
 int similarAndMerge(SlotPattern& a, const SlotPattern& b);
 
+// How much better the train agrees with A than with B over the slots where the two really
+// differ (not where a mark edge lies one slot apart): +1 for each such slot that agrees with
+// A, -1 for each that agrees with B. `slots` receives how many slots were compared.
+int duelScore(const SlotHistogram& histogram, const SlotPattern& a, const SlotPattern& b,
+              int& slots);
+
 bool patternsEqual(const SlotPattern& a, const SlotPattern& b);
 
 // Whether some stored code has pattern1 or pattern2 byte-identical to `pattern`.

@@ -121,6 +121,45 @@ TEST_F(RecognitionTest, HeldKeyRepeatingItsWholeFrameIsOnePress) {
   EXPECT_EQ(Press(shapeA), 0x8007) << "a press right after (100 ms) continues it";
 }
 
+// The probe can catch the last frame of a hold and the recording the first frame of the next
+// press of the same key: the silence between them makes it a new press.
+TEST_F(RecognitionTest, NewPressAfterTheLastFrameOfAHoldIsANewPress) {
+  StoreCode(7, kPressRepeatForm, PatternOf(shapeA), PatternOf(shapeA));
+  ASSERT_EQ(Press(shapeA), 7);
+  // The hold's last frame, met by the next poll; the new press 700 ms later.
+  const std::int64_t now = pc.clock.NowNs();
+  test::AddFrame(pc.input, now, shapeA);
+  AddPress(pc.input, now + 700 * kMs, shapeA, 2);
+  const std::uint16_t next = engine.recognise();
+  EXPECT_EQ(next, 0x8007) << "probe: the hold's last frame; train: the new press";
+}
+
+// A press that begins with a fragment the probe refuses (the end of its first frame) keeps
+// the silence before that fragment: it is still a new press.
+TEST_F(RecognitionTest, RefusedFragmentDoesNotJoinANewPressToTheLastHold) {
+  StoreCode(7, kPressRepeatForm, PatternOf(shapeA), PatternOf(shapeA));
+  ASSERT_EQ(Press(shapeA), 7);
+  pc.clock.Advance(800 * kMs);
+  const std::int64_t start = pc.clock.NowNs();
+  pc.input.AddBurst(start, 1 + 4, test::kCharacterNs);  // the tail of the first frame
+  AddPress(pc.input, start + 30 * kMs, shapeA, 2);
+  EXPECT_EQ(engine.recognise(), 0x8007);
+}
+
+// A remote that repeats its whole frame makes a press fit the hold shape as well as the press
+// shape; after a pause no held key leaves, it is a new press, not a repeat of the last.
+TEST_F(RecognitionTest, WholeFrameRepeatAfterAPauseIsANewPress) {
+  const SlotPattern a = PatternOf(shapeA);
+  SlotPattern looser = a;
+  for (int i = 0; i + 3 < kSlotCount; ++i) {
+    if (a[i] != 0) looser[i + 1] = looser[i + 2] = looser[i + 3] = 1;  // runs 3 slots longer
+  }
+  StoreCode(7, kPressRepeatForm, looser, a);
+  ASSERT_EQ(Press(shapeA), 7);
+  pc.clock.Advance(1000 * kMs);
+  EXPECT_EQ(Press(shapeA), 0x8007) << "within the repeat window, but after a pause";
+}
+
 TEST_F(RecognitionTest, RepeatShapeContinuesLastPressWithinTwoWholeSeconds) {
   StoreCode(7, kPressRepeatForm, PatternOf(shapeA), PatternOf(repeatShape));
   StoreCode(8, kPressRepeatForm, PatternOf(shapeB), PatternOf(repeatShape));

@@ -147,6 +147,22 @@ TEST(SignalCodeTest, MisfitCountsEventsInQuietSlotsAndEmptyActiveSlots) {
   EXPECT_EQ(patternMisfit(h, p), 4);
 }
 
+// Two keys' shapes share a leader; only where they really differ does the train decide.
+TEST(SignalCodeTest, DuelComparesOnlyTheSlotsWhereTwoShapesReallyDiffer) {
+  const SlotPattern a = PatternWithOnes({{0, 19}, {50, 59}});
+  const SlotPattern b = PatternWithOnes({{0, 20}, {70, 79}});  // leader edge one slot later
+  SlotHistogram h{};
+  for (int i = 0; i < 20; ++i) h[i] = 2;
+  for (int i = 50; i < 58; ++i) h[i] = 1;  // a's mark, its last two slots empty
+  h[75] = 1;                               // a stray event in b's mark
+  int slots = 0;
+  EXPECT_EQ(duelScore(h, a, b, slots), 14);
+  EXPECT_EQ(slots, 20) << "slot 20, where only the leader's edge moved, is no difference";
+  EXPECT_EQ(duelScore(h, b, a, slots), -14);
+  EXPECT_EQ(duelScore(h, a, a, slots), 0);
+  EXPECT_EQ(slots, 0);
+}
+
 TEST(SignalCodeTest, MergeNormalisesStoredBytesToZeroOrOne) {
   SlotPattern a{};
   a[4] = 7;
