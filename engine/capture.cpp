@@ -71,7 +71,8 @@ int RCListener::RecordTrain(std::vector<double>& times, double firstWindowSecond
   return static_cast<int>(times.size());
 }
 
-int RCListener::CaptureTrains(SlotHistogram& histogram, int trainsWanted, int step, int steps) {
+int RCListener::CaptureTrains(SlotHistogram& histogram, int trainsWanted, int step, int steps,
+                              SlotHistogram* evenTrains) {
   const std::int64_t frequency = clock_.Frequency();
   const std::int64_t start = clock_.Counter();
   const std::int64_t limit = static_cast<std::int64_t>(double(frequency) * kWaitLimitSeconds);
@@ -124,7 +125,8 @@ int RCListener::CaptureTrains(SlotHistogram& histogram, int trainsWanted, int st
     if (trainsWanted == codeCount_ && steps != 0) {
       ReportLevel(progress / (trainsWanted * steps) + (step * 100) / steps);
     }
-    for (double t : trainTimes_) AddToHistogram(histogram, t);
+    SlotHistogram& target = evenTrains != nullptr && accepted % 2 == 0 ? *evenTrains : histogram;
+    for (double t : trainTimes_) AddToHistogram(target, t);
     trainTimes_.clear();
     if (accepted >= trainsWanted) return accepted;
   }

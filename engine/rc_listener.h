@@ -39,7 +39,9 @@ class RCListener : public Port {
   using SampleOperation = int (Port::*)();
   int RecordTrain(std::vector<double>& times, double firstWindowSeconds, SampleOperation sample,
                   double gapSeconds);
-  int CaptureTrains(SlotHistogram& histogram, int trainsWanted, int step, int steps);
+  // With `evenTrains`, the 2nd, 4th ... trains go there instead of into `histogram`.
+  int CaptureTrains(SlotHistogram& histogram, int trainsWanted, int step, int steps,
+                    SlotHistogram* evenTrains = nullptr);
   static int AddToHistogram(SlotHistogram& histogram, double timeMs);
 
   // --- code store ---
@@ -54,7 +56,13 @@ class RCListener : public Port {
   // --- recognition and training (worker thread; they take the code-list lock themselves) ---
   std::uint16_t recognise();
   int trainButton(int button);
-  int capturePatterns(int count, const std::string& prompt, std::vector<SlotPattern>& out);
+  // The odd and the even trains of one captured pattern, each thresholded on its own.
+  struct TrainHalves {
+    SlotPattern odd{};
+    SlotPattern even{};
+  };
+  int capturePatterns(int count, const std::string& prompt, std::vector<SlotPattern>& out,
+                      std::vector<TrainHalves>* halves = nullptr);
 
   // Settings and state, for the owner and tests. The settings are fixed after construction;
   // LastCode and LastRecognitionTime belong to the worker (read them while it is stopped).

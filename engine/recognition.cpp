@@ -137,7 +137,9 @@ std::uint16_t RCListener::recognise() {
   Candidate repeat;
   int matched = 0;
   int total = 0;
+  int otherHoldShapes = 0;  // press-and-repeat codes of buttons other than the last
   for (const SignalCode& code : codes_) {
+    if (code.codeFlag != 0 && !(haveLast && code.button == lastButton)) ++otherHoldShapes;
     for (int which = 0; which < 2; ++which) {
       const SlotPattern& pattern = which == 0 ? code.pattern1 : code.pattern2;
       matched = matchRuns(histogram, pattern, compareLength_, total);
@@ -162,6 +164,13 @@ std::uint16_t RCListener::recognise() {
       (!repeat.Found() || !sameHold || presses.Best().misfit <= repeat.misfit ||
        AboutEqual(repeat.misfit, presses.Best().misfit))) {
     chosen = presses.Best();
+  } else if (repeat.Found() && !sameHold && !presses.Found() && otherHoldShapes > 0 &&
+             !holdShapes.Found() && StandsOut(histogram, repeat, codes_, compareLength_)) {
+    // A hold shape that other buttons' codes do not share, after a pause no held key leaves:
+    // the remote sends its own after the first frame of every press (Sharp's complement), so
+    // it is a new press of that button. A repeat code that every key shares, or one that no
+    // other code shows to be the key's own, still only continues the last press.
+    chosen = repeat;
   } else if (repeat.Found()) {
     repeats = true;
   } else if (!presses.Found() && holdShapes.Clear() && StandsOut(histogram, holdShapes.Best(), codes_, compareLength_)) {

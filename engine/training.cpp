@@ -16,17 +16,53 @@ constexpr std::uint32_t kReleasePauseMs = 3000;
 constexpr std::int64_t kPatternTimeLimitSeconds = 15;
 constexpr int kHoldPatterns = 4;
 constexpr int kSharpPatterns = 2;
+
+bool Alike(SlotPattern a, const SlotPattern& b) { return similarAndMerge(a, b) == 0; }
+
+// Some remotes (Sharp's) follow every frame with a second shape, its complement, and repeat
+// only that while held. Each sharp keystroke is then two trains of different shapes, which
+// together make a pattern no single train matches. When the odd and the even trains of every
+// sharp capture differ and one half is the hold shape, the other half is the press shape.
+bool PressShapeBesideHoldShape(const std::vector<RCListener::TrainHalves>& halves,
+                               const SlotPattern& hold, SlotPattern& out) {
+  SlotPattern press{};
+  bool first = true;
+  for (const RCListener::TrainHalves& h : halves) {
+    if (Alike(h.odd, h.even)) return false;
+    const bool oddIsHold = Alike(h.odd, hold);
+    const bool evenIsHold = Alike(h.even, hold);
+    if (oddIsHold == evenIsHold) return false;
+    const SlotPattern& other = oddIsHold ? h.even : h.odd;
+    if (first) {
+      press = other;
+      first = false;
+    } else if (similarAndMerge(press, other) != 0) {
+      return false;
+    }
+  }
+  if (first) return false;
+  out = press;
+  return true;
+}
 }  // namespace
 
 int RCListener::capturePatterns(int count, const std::string& prompt,
-                                std::vector<SlotPattern>& out) {
+                                std::vector<SlotPattern>& out, std::vector<TrainHalves>* halves) {
   out.clear();
+  if (halves != nullptr) halves->clear();
   std::int64_t start = clock_.CalendarSeconds();
   int captured = 0;
   while (captured < count) {
     SlotHistogram histogram{};
+    SlotHistogram evenTrains{};
     ShowPrompt(prompt);
-    if (CaptureTrains(histogram, codeCount_, 0, 1) == codeCount_) {
+    if (CaptureTrains(histogram, codeCount_, 0, 1, halves ? &evenTrains : nullptr) == codeCount_) {
+      if (halves != nullptr) {
+        halves->push_back({thresholdPattern(histogram, limit_), thresholdPattern(evenTrains, limit_)});
+        for (int i = 0; i < kSlotCount; ++i) {
+          histogram[i] = static_cast<std::uint8_t>(histogram[i] + evenTrains[i]);
+        }
+      }
       out.push_back(thresholdPattern(histogram, limit_));
       ++captured;
       start = clock_.CalendarSeconds();
@@ -77,10 +113,15 @@ int RCListener::trainButton(int button) {
     ShowPrompt(kSharpIntroPrompt);
     PauseMs(kReleasePauseMs);
     std::vector<SlotPattern> sharp;
-    if (int status = capturePatterns(kSharpPatterns, kSharpPrompt, sharp); status != 0) {
+    std::vector<TrainHalves> halves;
+    // Halves hold too few trains to threshold when the count is small.
+    const bool split = codeCount_ / 2 >= limit_;
+    if (int status = capturePatterns(kSharpPatterns, kSharpPrompt, sharp, split ? &halves : nullptr);
+        status != 0) {
       return status;
     }
     if (similarAndMerge(sharp[0], sharp[1]) != 0) return NotTrained;
+    PressShapeBesideHoldShape(halves, hold[0], sharp[0]);
     // The hold shape is not looked up: all keys of a remote may share it.
     if (isRegistered(codes_, sharp[0])) return DuplicateSignal;
     codes1.WriteBinary(name, sharp[0].data(), kSlotCount);

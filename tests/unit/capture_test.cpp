@@ -146,6 +146,15 @@ TEST_F(CaptureTest, CloseWatchEndsAfterAFramePeriod) {
   EXPECT_LT(quietWait * 5, afterFirstWait) << "a quiet wait polls every 30 ms again";
 }
 
+TEST_F(CaptureTest, EvenTrainsCanBeKeptApart) {
+  pc.input.AddBurst(0, 12, 100 * kUs);
+  for (int i = 0; i < 5; ++i) pc.input.AddBurst((20 + 40 * i) * kMs, 20 + i, 100 * kUs);
+  SlotHistogram even{};
+  EXPECT_EQ(engine.CaptureTrains(histogram, 5, 0, 1, &even), 5);
+  EXPECT_EQ(HistogramSum(), 20u + 22 + 24);
+  EXPECT_EQ(std::accumulate(even.begin(), even.end(), 0u), 21u + 23);
+}
+
 // Fails every port access once virtual time passes a point, as a withdrawn driver would.
 class FaultAfter : public sim::ReceiverInput {
  public:

@@ -101,6 +101,14 @@ TEST(LabEndToEndTest, PressesOfThreeFramesOrMoreAreRecognised) {
   }
 }
 
+// A Sharp remote follows every frame with its complement: the keys once trained from both
+// shapes at once (16 of 34), and a second press of a key was taken for its repeat.
+TEST(LabEndToEndTest, SharpKeysTrainFromTheirOwnShapeAndEveryPressCounts) {
+  const BenchResult r = RealisticBench("builtin:sharp", 1);
+  EXPECT_EQ(r.training[TrainedPressRepeat], 34);
+  EXPECT_EQ(r.correct, r.presses);
+}
+
 TEST(LabEndToEndTest, SameSeedGivesTheSameRun) {
   const BenchResult a = Bench("builtin:jvc", 40);
   const BenchResult b = Bench("builtin:jvc", 40);

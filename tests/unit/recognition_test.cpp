@@ -160,6 +160,28 @@ TEST_F(RecognitionTest, WholeFrameRepeatAfterAPauseIsANewPress) {
   EXPECT_EQ(Press(shapeA), 0x8007) << "within the repeat window, but after a pause";
 }
 
+// A remote that follows every frame with its own second shape: the probe takes the frame and
+// the train is the second shape, for a new press as for a hold. After a pause it is a new
+// press; only a shape other buttons share as well merely continues the last press.
+TEST_F(RecognitionTest, HoldShapeOfOneButtonAloneAfterAPauseIsANewPress) {
+  StoreCode(7, kPressRepeatForm, PatternOf(shapeA), PatternOf(shapeB));
+  const Shape other = ShapeWithMarkAt(3000);
+  StoreCode(8, kPressRepeatForm, PatternOf(other), PatternOf(repeatShape));
+  auto pressAndFollow = [&] {
+    test::AddPressWithRepeats(pc.input, pc.clock.NowNs(), shapeA, shapeB, 1);
+    const std::uint16_t value = engine.recognise();
+    pc.clock.Advance(500 * kMs);
+    return value;
+  };
+  EXPECT_EQ(pressAndFollow(), 7);
+  EXPECT_EQ(pressAndFollow(), 0x8007);
+  EXPECT_EQ(pressAndFollow(), 7);
+  StoreCode(8, kPressRepeatForm, PatternOf(other), PatternOf(shapeB));
+  const std::uint16_t pressed = Press(shapeA);
+  ASSERT_EQ(pressed & ~kAlternateMarker, 7);
+  EXPECT_EQ(pressAndFollow(), pressed) << "a shared hold shape continues the last press";
+}
+
 TEST_F(RecognitionTest, RepeatShapeContinuesLastPressWithinTwoWholeSeconds) {
   StoreCode(7, kPressRepeatForm, PatternOf(shapeA), PatternOf(repeatShape));
   StoreCode(8, kPressRepeatForm, PatternOf(shapeB), PatternOf(repeatShape));

@@ -35,13 +35,25 @@ class PromptFollower {
   std::deque<Shape> holds;
   std::deque<Shape> sharps;
   Shape repeat = {{0, 9000}, {12000, 600}};
+  // When set, every frame the user's remote sends is followed by this shape, which alone
+  // repeats while the key is held.
+  Shape followedBy;
 
  private:
   void OnPrompt(const std::string& text) {
     const std::int64_t now = pc_.clock.NowNs();
     if (text == kHold && !holds.empty()) {
-      AddPress(pc_.input, now, holds.front(), 8);
+      if (followedBy.empty()) {
+        AddPress(pc_.input, now, holds.front(), 8);
+      } else {
+        test::AddPressWithRepeats(pc_.input, now, holds.front(), followedBy, 8);
+      }
       holds.pop_front();
+    } else if (text == kSharp && !sharps.empty() && !followedBy.empty()) {
+      for (int i = 0; i < 8; ++i) {
+        test::AddFrame(pc_.input, now + i * test::kFramePeriodNs, i % 2 ? followedBy : sharps.front());
+      }
+      sharps.pop_front();
     } else if (text == kSharp && !sharps.empty()) {
       // Sharp taps: every frame is the key's own first frame, never a repeat frame.
       AddPress(pc_.input, now, sharps.front(), 8);
@@ -120,6 +132,24 @@ TEST_F(TrainingTest, RemoteRepeatingOneShapeLearnsSharpPressToo) {
   const SignalCode& code = *engine.findCode(7);
   EXPECT_EQ(code.codeFlag, 1);
   EXPECT_FALSE(patternsEqual(code.pattern1, code.pattern2)) << "sharp press, then hold shape";
+}
+
+// Sharp keystrokes of such a remote alternate between its two shapes; together they make a
+// pattern no single train matches, and every key's pair looks much like every other's.
+TEST_F(TrainingTest, RemoteFollowingEachFrameWithAnotherShapeLearnsThePressShapeAlone) {
+  user.followedBy = b;
+  user.holds = {a, a, a, a};
+  user.sharps = {a, a};
+  EXPECT_EQ(Train(7), TrainedPressRepeat);
+  ASSERT_TRUE(engine.hasCode(7));
+  std::lock_guard<std::mutex> lock(engine.CodeListLock());
+  const SignalCode& code = *engine.findCode(7);
+  EXPECT_EQ(code.codeFlag, 1);
+  // a's mark lies at 5-6 ms, b's at 9-10 ms.
+  EXPECT_EQ(code.pattern1[55], 1);
+  EXPECT_EQ(code.pattern1[95], 0) << "the press shape holds nothing of the shape that follows";
+  EXPECT_EQ(code.pattern2[95], 1);
+  EXPECT_EQ(code.pattern2[55], 0);
 }
 
 TEST_F(TrainingTest, SharpPressesLikeTheHoldsStillStoreButReportUnsure) {
