@@ -17,6 +17,10 @@ constexpr std::int64_t kPatternTimeLimitSeconds = 15;
 constexpr int kHoldPatterns = 4;
 constexpr int kSharpPatterns = 2;
 
+// Each half of a capture holds about half its trains, so half the threshold, rounded up: a
+// character lost from one of two trains must not cut a hole in the shape.
+int HalfLimit(int limit) { return (limit + 1) / 2; }
+
 bool Alike(SlotPattern a, const SlotPattern& b) { return similarAndMerge(a, b) == 0; }
 
 // Some remotes (Sharp's) follow every frame with a second shape, its complement, and repeat
@@ -58,7 +62,8 @@ int RCListener::capturePatterns(int count, const std::string& prompt,
     ShowPrompt(prompt);
     if (CaptureTrains(histogram, codeCount_, 0, 1, halves ? &evenTrains : nullptr) == codeCount_) {
       if (halves != nullptr) {
-        halves->push_back({thresholdPattern(histogram, limit_), thresholdPattern(evenTrains, limit_)});
+        halves->push_back({thresholdPattern(histogram, HalfLimit(limit_)),
+                           thresholdPattern(evenTrains, HalfLimit(limit_))});
         for (int i = 0; i < kSlotCount; ++i) {
           histogram[i] = static_cast<std::uint8_t>(histogram[i] + evenTrains[i]);
         }
@@ -115,7 +120,7 @@ int RCListener::trainButton(int button) {
     std::vector<SlotPattern> sharp;
     std::vector<TrainHalves> halves;
     // Halves hold too few trains to threshold when the count is small.
-    const bool split = codeCount_ / 2 >= limit_;
+    const bool split = codeCount_ / 2 >= HalfLimit(limit_);
     if (int status = capturePatterns(kSharpPatterns, kSharpPrompt, sharp, split ? &halves : nullptr);
         status != 0) {
       return status;
