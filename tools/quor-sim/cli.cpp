@@ -17,9 +17,13 @@ std::vector<Command> Commands() {
        "[--ideal] [--hunt middle|end] [--low-line starts|ignored] "
        "[--jitter US] [--drift PCT] [--drop PCT] [--noise PER_S]",
        RunCapture},
-      {"demo", "demo [--remote R] [--registry FILE] [--seed N]", RunDemo},
-      {"train", "train --remote R --key NAME --button N [--registry FILE]", RunTrain},
-      {"press", "press --remote R --key NAME [--hold MS] [--registry FILE]", RunPress},
+      {"demo", "demo [--remote R] [--registry FILE] [--seed N] [receiver options]", RunDemo},
+      {"train",
+       "train --remote R --key NAME --button N [--registry FILE] [--seed N] [receiver options]",
+       RunTrain},
+      {"press",
+       "press --remote R --key NAME [--hold MS] [--registry FILE] [--seed N] [receiver options]",
+       RunPress},
       {"bench",
        "bench --remote R | --all [--seeds N] [--columns default,jitter,drop,drift,noise]; "
        "[--keys N] [--presses N] [--seed N] [--ideal] [--hunt middle|end] "
@@ -30,7 +34,7 @@ std::vector<Command> Commands() {
 }
 
 Options::Options(std::string_view command, const std::vector<std::string>& args,
-                 std::initializer_list<OptionSpec> accepted)
+                 const std::vector<OptionSpec>& accepted)
     : command_(command) {
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];

@@ -34,7 +34,7 @@ struct OptionSpec {
 class Options {
  public:
   Options(std::string_view command, const std::vector<std::string>& args,
-          std::initializer_list<OptionSpec> accepted);
+          const std::vector<OptionSpec>& accepted);
 
   bool Has(std::string_view name) const { return values_.count(std::string(name)) != 0; }
   const std::string& Text(std::string_view name) const;

@@ -1,4 +1,4 @@
-// quor-sim demo [--remote R] [--registry FILE] [--seed N]
+// quor-sim demo [--remote R] [--registry FILE] [--seed N] [receiver options]
 // Trains a handful of buttons from a simulated remote, then plays a short scripted sequence
 // of presses, showing everything the engine does as it happens in virtual time.
 
@@ -8,6 +8,7 @@
 #include "commands/button_captions.h"
 #include "engine/engine_types.h"
 #include "tools/quor-sim/cli.h"
+#include "tools/quor-sim/impairment_options.h"
 #include "tools/quor-sim/lab.h"
 #include "tools/quor-sim/lab_registry.h"
 #include "tools/quor-sim/press_gesture.h"
@@ -25,8 +26,10 @@ struct Step {
 };
 }  // namespace
 
-void RunDemo(const std::vector<std::string>& args, std::ostream& out) {
-  Options options("demo", args, {{"remote"}, {"registry"}, {"seed"}});
+void RunDemo(const std::vector<std::string>& arguments, std::ostream& out) {
+  std::vector<std::string> args = arguments;
+  const bool ideal = TakeFlag(args, "--ideal");
+  Options options("demo", args, WithReceiverOptions({{"remote"}, {"registry"}, {"seed"}}));
   const std::string remoteSpec = options.Has("remote") ? options.Text("remote") : "builtin:nec";
   const sim::Remote remote = LoadRemoteFor(remoteSpec);
   if (remote.keys.size() <= std::size_t(kUp)) {
@@ -34,6 +37,7 @@ void RunDemo(const std::vector<std::string>& args, std::ostream& out) {
                        std::to_string(remote.keys.size()) + ")");
   }
   const auto seed = std::uint64_t(options.Integer("seed", 1, 0, 1'000'000'000));
+  const sim::ReceiverParams receiver = ReceiverFromOptions(options, seed, ideal);
   LabRegistry registry(RegistryPathOption(options, ""), std::cerr);
 
   out << "Ovalink lab: remote " << remote.name << " (" << remoteSpec << "), seed " << seed
@@ -43,7 +47,7 @@ void RunDemo(const std::vector<std::string>& args, std::ostream& out) {
 
   LabConfig config;
   config.remote = remote;
-  config.receiver.seed = seed;
+  config.receiver = receiver;
   config.seed = seed;
   config.registry = &registry.Store();
   config.log = &out;

@@ -1,4 +1,4 @@
-// quor-sim press --remote R --key NAME [--hold MS] [--registry FILE]
+// quor-sim press --remote R --key NAME [--hold MS] [--registry FILE] [--seed N] [receiver options]
 // One press of a key, recognised by the real engine with the codes in a registry file, and
 // delivered through the command table to the stand-in media player.
 
@@ -8,6 +8,7 @@
 #include "app/registry_layout.h"
 #include "engine/engine_types.h"
 #include "tools/quor-sim/cli.h"
+#include "tools/quor-sim/impairment_options.h"
 #include "tools/quor-sim/lab.h"
 #include "tools/quor-sim/lab_registry.h"
 #include "tools/quor-sim/press_gesture.h"
@@ -28,12 +29,18 @@ bool StoredCodesRepeatOneShape(RegistryStore& registry) {
 }
 }  // namespace
 
-void RunPress(const std::vector<std::string>& args, std::ostream& out) {
-  Options options("press", args, {{"remote", true}, {"key", true}, {"hold"}, {"registry"}});
+void RunPress(const std::vector<std::string>& arguments, std::ostream& out) {
+  std::vector<std::string> args = arguments;
+  const bool ideal = TakeFlag(args, "--ideal");
+  Options options("press", args,
+                  WithReceiverOptions({{"remote", true}, {"key", true}, {"hold"}, {"registry"},
+                                       {"seed"}}));
   const sim::Remote remote = LoadRemoteFor(options.Text("remote"));
   const int key = remote.KeyIndex(options.Text("key"));
   if (key < 0) throw CommandError("press: remote " + remote.name + " has no key " + options.Text("key"));
   const double heldMs = options.Number("hold", -1, 0, 60'000);  // -1: not given
+  const auto seed = std::uint64_t(options.Integer("seed", 1, 0, 1'000'000'000));
+  const sim::ReceiverParams receiver = ReceiverFromOptions(options, seed, ideal);
   LabRegistry registry(RegistryPathOption(options, DefaultLabRegistryPath()), std::cerr);
   const bool pressRepeat = StoredCodesRepeatOneShape(registry.Store());
   // After a sharp first press the key may be let go at once; otherwise an ordinary press.
@@ -41,6 +48,8 @@ void RunPress(const std::vector<std::string>& args, std::ostream& out) {
 
   LabConfig config;
   config.remote = remote;
+  config.receiver = receiver;
+  config.seed = seed;
   config.registry = &registry.Store();
   config.log = &out;
   Lab lab(std::move(config));

@@ -1,5 +1,5 @@
 #pragma once
-// The receiver options that capture and bench share: the profile (realistic by default,
+// The receiver options that every command running the engine or the capture shares: the profile (realistic by default,
 // `--ideal` for the exact signal), the UART's two hunting details, and the impairments.
 
 #include <algorithm>
@@ -10,6 +10,14 @@
 #include "tools/quor-sim/cli.h"
 
 namespace ovalink::quorsim {
+
+// A command's own options and the receiver options (`--ideal` is a flag, taken separately).
+inline std::vector<OptionSpec> WithReceiverOptions(std::vector<OptionSpec> own) {
+  for (std::string_view name : {"jitter", "drift", "drop", "noise", "hunt", "low-line"}) {
+    own.push_back({name});
+  }
+  return own;
+}
 
 // Takes the value-less `flag` out of `args`; whether it was there. Like every option it may
 // be given once, and it takes no value.

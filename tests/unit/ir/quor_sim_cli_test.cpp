@@ -69,6 +69,22 @@ TEST(QuorSimCli, SignalPrintsWhatTheRemoteSendsAsMode2) {
   EXPECT_EQ(d[first.Durations().size()], 113'778 - first.MarkedLengthUs());
 }
 
+// The commands that run the engine take the receiver options: a receiver that loses every
+// character trains nothing.
+TEST(QuorSimCli, EngineCommandsTakeTheReceiverOptions) {
+  const std::string registry = std::string(OVALINK_BINARY_DIR) + "/quor_sim_cli_receiver.reg";
+  std::remove(registry.c_str());
+  const Result lost = QuorSim("train --remote builtin:nec --key KEY_OK --button 14 --registry '" +
+                              registry + "' --drop 100");
+  EXPECT_EQ(lost.status, 0) << lost.err;
+  EXPECT_THAT(lost.out, HasSubstr("NotTrained"));
+  const Result trained = QuorSim("train --remote builtin:nec --key KEY_OK --button 14 --registry '" +
+                                 registry + "' --ideal --seed 3");
+  EXPECT_EQ(trained.status, 0) << trained.err;
+  EXPECT_THAT(trained.out, HasSubstr("TrainedPressRepeat"));
+  std::remove(registry.c_str());
+}
+
 TEST(QuorSimCli, ErrorsAreOneLineOnStderrWithStatusTwo) {
   const std::string bad = std::string(OVALINK_BINARY_DIR) + "/quor_sim_cli_bad.conf";
   std::ofstream(bad) << "begin remote\n  name x\n  bits 8\n  flags SPACE_ENC|FOO\nend remote\n";
@@ -88,6 +104,8 @@ TEST(QuorSimCli, ErrorsAreOneLineOnStderrWithStatusTwo) {
       {"signal --remote builtin:nec --key KEY_OK --presses 0", "--presses wants a whole number"},
       {"signal --remote builtin:nec --key KEY_OK --presses", "--presses needs a value"},
       {"signal --remote builtin:nec --key 'KEY\nOK'", "has no key KEY OK"},
+      {"demo --hunt sideways", "--hunt wants 'middle' or 'end'"},
+      {"press --remote builtin:nec --key KEY_OK --ideal=yes", "--ideal takes no value"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.args);
