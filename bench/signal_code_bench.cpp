@@ -1,5 +1,6 @@
 // Cost of the comparisons recognition and training make per call, on NEC-like patterns:
-// recognition runs matchRuns up to twice per trained button for every captured train.
+// recognition runs matchRuns up to twice per trained button for every captured train, and
+// twice more, with a duel each, to make sure a match stands out.
 
 #include <benchmark/benchmark.h>
 
@@ -74,6 +75,20 @@ void BM_SimilarAndMergeDifferent(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_SimilarAndMergeDifferent);
+
+// One duel between two keys' shapes: recognition makes one for every further pattern a train
+// matches, and one for every pattern that matches but for one run.
+void BM_DuelScore(benchmark::State& state) {
+  const SlotPattern a = NecLikePattern(0x20DF10EF);
+  const SlotPattern b = NecLikePattern(0x20DF906F);
+  const SlotHistogram histogram = HistogramOf(a);
+  int slots = 0;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(duelScore(histogram, a, b, slots));
+    benchmark::DoNotOptimize(slots);
+  }
+}
+BENCHMARK(BM_DuelScore);
 
 // A whole recognition scan over 34 trained buttons, both patterns each, no match.
 void BM_ScanOf34Codes(benchmark::State& state) {
