@@ -21,6 +21,7 @@
 #include "tools/quor-sim/lab.h"
 #include "sim/ir/builtin_remotes.h"
 #include "tools/quor-sim/bench_run.h"
+#include "support/scratch_dir.h"
 
 namespace ovalink::quorsim {
 namespace {
@@ -72,11 +73,13 @@ TEST(LabEndToEndTest, Rc5PressesAreNeverTakenForAnotherButton) {
   EXPECT_GE(r.correct * 100, r.presses * 90);
 }
 
-BenchResult RealisticBench(const std::string& remote, std::uint64_t seed, double jitterUs = 0) {
+BenchResult RealisticBench(const std::string& remote, std::uint64_t seed, double jitterUs = 0,
+                           double dropPercent = 0) {
   BenchSettings settings;
   settings.seed = seed;
   settings.receiver = sim::RealisticReceiver(seed);
   settings.receiver.jitterUs = jitterUs;
+  settings.receiver.dropPercent = dropPercent;
   return RunBench(sim::LoadRemote(remote), settings);
 }
 
@@ -109,11 +112,7 @@ TEST(LabEndToEndTest, SharpKeysTrainFromTheirOwnShapeAndEveryPressCounts) {
   EXPECT_EQ(r.correct, r.presses);
   // The press shape comes from two trains of each sharp capture: a character lost from one
   // of them once cut holes in it (21 of 200 presses missed).
-  BenchSettings settings;
-  settings.seed = 2;
-  settings.receiver = sim::RealisticReceiver(2);
-  settings.receiver.dropPercent = 2;
-  const BenchResult dropped = RunBench(sim::LoadRemote("builtin:sharp"), settings);
+  const BenchResult dropped = RealisticBench("builtin:sharp", 2, 0, 2);
   EXPECT_EQ(dropped.correct, dropped.presses);
 }
 
@@ -162,10 +161,7 @@ std::string Slurp(const fs::path& path) {
 class LabRegistryTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir = fs::path(OVALINK_BINARY_DIR) /
-          ("lab_registry_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    fs::remove_all(dir);
-    fs::create_directories(dir);
+    dir = test::FreshTestDirectory(OVALINK_BINARY_DIR, "lab_registry_");
     file = dir / "registry.reg";
   }
   int Run(const std::string& args) {

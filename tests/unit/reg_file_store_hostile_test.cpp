@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "app/reg_key.h"
+#include "support/scratch_dir.h"
 
 namespace ovalink {
 namespace {
@@ -59,11 +60,8 @@ bool HasCode(RegistryStore& store, const std::string& name) {
 class RegFileHostileTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir = fs::temp_directory_path() /
-          ("ovalink-hostile-" + std::to_string(::getpid()) + "-" +
-           ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir);
-    fs::create_directories(dir);
+    dir = test::FreshTestDirectory(fs::temp_directory_path(),
+                                   "ovalink-hostile-" + std::to_string(::getpid()) + "-");
     file = dir / "R.reg";
   }
   void TearDown() override { fs::remove_all(dir); }

@@ -14,6 +14,7 @@
 #include <string>
 
 #include "support/quor_sim_runner.h"
+#include "support/scratch_dir.h"
 
 namespace ovalink {
 namespace {
@@ -27,10 +28,7 @@ using test::SlurpFile;
 class QuorSimHostileTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir = fs::path(OVALINK_BINARY_DIR) /
-          ("hostile_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    fs::remove_all(dir);
-    fs::create_directories(dir);
+    dir = test::FreshTestDirectory(OVALINK_BINARY_DIR, "hostile_");
     file = dir / "R.reg";
   }
   void TearDown() override { fs::remove_all(dir); }
