@@ -83,7 +83,9 @@ void PipeLineServer::Serve() {
 
 bool CallPipeLine(const std::string& name, const std::string& request, std::string* reply,
                   DWORD timeoutMs) {
-  const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+  // Elapsed time in 32-bit ticks: the difference stays right across the counter's wrap, and
+  // GetTickCount64 would keep the program from loading on Windows XP.
+  const DWORD start = GetTickCount();
   char buffer[PipeLineServer::kMaxMessage];
   for (;;) {
     DWORD bytes = 0;
@@ -93,7 +95,7 @@ bool CallPipeLine(const std::string& name, const std::string& request, std::stri
       return true;
     }
     // Between two clients the single instance is briefly not listening: try again.
-    if (GetTickCount64() >= deadline) return false;
+    if (GetTickCount() - start >= timeoutMs) return false;
     Sleep(5);
   }
 }
