@@ -34,6 +34,12 @@ configure_and_build() {
   cmake --build --preset "$preset" -j "$jobs" "$@"
 }
 
+# The 32-bit programs, the setup and the setup's plug-ins (System: the script's System::Call;
+# nsDialogs: the finish page) may import nothing newer than Windows XP SP3.
+check_xp_imports() {
+  python3 tools/xp-imports/check_imports.py --objdump i686-w64-mingw32-objdump "$@"
+}
+
 # The manual, then one setup program and one portable zip per architecture. The port driver
 # is not built here: OVALINK_QUOR_SYS_X86 / OVALINK_QUOR_SYS_X64 name the files to ship, and
 # OVALINK_MORE_URL the web address of "More..." (see README).
@@ -49,6 +55,8 @@ build_package() {
     local driver_variable="OVALINK_QUOR_SYS_${arch^^}"
     OVALINK_QUOR_SYS="${!driver_variable:-}" scripts/make-setup.sh "$arch" "$exe" "$out/Quor.chm" "$out"
   done
+  local plugins=/usr/share/nsis/Plugins/x86-unicode
+  check_xp_imports "$out/Ovalink-1.5-setup-x86.exe" "$plugins/System.dll" "$plugins/nsDialogs.dll"
   echo "== package: $(cd "$out" && ls -- *.exe *.zip *.chm | tr '\n' ' ')"
 }
 
@@ -77,8 +85,10 @@ case "${1:-}" in
     echo "== win64: build, and tests under Wine"
     configure_and_build win64
     scripts/with-wine.sh build/win64/wineprefix ctest --preset win64
-    echo "== win32: the 32-bit product, compile only"
+    echo "== win32: the 32-bit product, compile only; its imports must all be in Windows XP SP3"
     configure_and_build win32
+    check_xp_imports build/win32/ui/Quor.exe build/win32/quorsim/QuorSim.exe \
+      build/win32/tools/quor-remote.exe build/win32/tools/quor-sim.exe
     echo "== package: the manual, setup programs and zips; the 64-bit setup under Wine"
     build_package
     tests/package/setup_test.sh build/package build/win64/tests/package/wine \

@@ -7,19 +7,22 @@
 
 namespace ovalink {
 
-// A reading this far or further below the last one is taken as a wrap of the 32-bit count.
-constexpr std::uint32_t kTickWrapDistance = 0x80000000u;
+// The widened value before the first reading.
+constexpr std::uint64_t kNoTick = ~std::uint64_t{0};
 
-// The widened value of a fresh reading, given the last widened value handed out. A reading
-// below the last one by less than kTickWrapDistance was taken before the last value was stored
-// (another thread was quicker): the last value stands, so the result never goes backwards.
-// A wrap is only seen if some reading falls in every 49.7-day period.
+// A reading below the last one by less than this was taken before the last value was stored
+// (another thread was quicker, or this one was held up): the last value stands, so the result
+// never goes backwards. Any other reading counts forward from the last one, across a wrap of
+// the 32-bit count too; a wrap is only missed if no reading at all falls in 49.7 days.
+constexpr std::uint32_t kStaleTickLimit = 60 * 60 * 1000;
+
+// The widened value of a fresh reading, given the last widened value handed out.
 constexpr std::uint64_t WidenTick(std::uint64_t last, std::uint32_t now) {
-  const std::uint64_t high = last >> 32;
+  if (last == kNoTick) return now;
   const auto low = static_cast<std::uint32_t>(last);
-  if (now >= low) return (high << 32) | now;
-  if (low - now >= kTickWrapDistance) return ((high + 1) << 32) | now;
-  return last;
+  const std::uint32_t behind = low - now;
+  if (behind != 0 && behind < kStaleTickLimit) return last;
+  return last + static_cast<std::uint32_t>(now - low);
 }
 
 // Shared by every thread; constant-initialised, so it can be used before any constructor ran.
@@ -36,7 +39,7 @@ class TickWidener {
   }
 
  private:
-  std::atomic<std::uint64_t> last_{0};
+  std::atomic<std::uint64_t> last_{kNoTick};
 };
 
 }  // namespace ovalink
