@@ -22,6 +22,7 @@ constexpr const char* kUnsureText =
 constexpr const char* kHowToCaption = "The Brief Instructions";
 constexpr const char* kSettingsCaption = "Ovalink :: Settings";
 constexpr int kEnableBox = 1010;
+constexpr int kIdMore = 5013;
 
 // Button indices and what the built-in command table sends for them.
 constexpr int kStop = 0, kPause = 1, kPlay = 3, kSkip = 6, kVolumeUp = 7, kUp = 11, kStar = 29;
@@ -111,6 +112,13 @@ TEST_F(EndToEnd, NecTrainedLiveDrivesMediaCenterUntilExitAndAfterRestart) {
     ExpectPressDelivered(sim, mediaCenter, "KEY_PLAY", true, kPlay, "WM_APPCOMMAND", kAppCommandPlay,
                          "e2e_greyed_after_press");
 
+    // A held press without the sharp first one raises the level and sends nothing; the bar
+    // falls back all the same.
+    sim.PressLikeAPerson("KEY_PLAY", false);
+    EXPECT_TRUE(WaitUntil([&] { return sim.Level() > 0; }, 10000)) << "no level for the press";
+    EXPECT_TRUE(WaitUntil([&] { return sim.Level() == 0; }, 10000)) << "the bar stayed at "
+                                                                    << sim.Level();
+
     // A click sends without the remote, and greys nothing.
     const std::size_t clicks = mediaCenter.Count("WM_APPCOMMAND", kAppCommandVolumeUp);
     PostClick(sim.Main(), kFirstButton + kVolumeUp);
@@ -175,6 +183,24 @@ TEST_F(EndToEnd, Rc5TrainedLiveDrivesMediaPlayerByCharacterAndKeystroke) {
   ExpectPressDelivered(sim, mediaPlayer, "KEY_NUMERIC_STAR", false, kStar, "WM_CHAR", '*');
   ASSERT_TRUE(mediaPlayer.BringToFront());
   ExpectPressDelivered(sim, mediaPlayer, "KEY_UP", false, kUp, "WM_KEYDOWN", kVkUp);
+
+  // QuorSim's folder has the manual but no link file: "More..." names the file it lacks.
+  std::string manual = OVALINK_QUORSIM_EXE;
+  manual.replace(manual.rfind("QuorSim.exe"), std::string::npos, "Quor.chm");
+  EXPECT_NE(GetFileAttributesA(manual.c_str()), INVALID_FILE_ATTRIBUTES) << manual;
+  sim.Command(kIdMore);
+  HWND box = nullptr;
+  EXPECT_TRUE(WaitUntil([&] {
+    box = GetWindow(sim.Main(), GW_ENABLEDPOPUP);
+    return box != nullptr && IsWindowVisible(box);
+  }, 10000));
+  if (box != nullptr) {
+    const std::string text = MessageBoxText(box);
+    EXPECT_EQ(text.rfind("This file is missing:\n", 0), 0u) << text;
+    EXPECT_EQ(text.substr(text.size() - 9), "\\More.url") << text;
+    EXPECT_TRUE(sim.Dismiss(box));
+  }
+
   ASSERT_TRUE(sim.Exit());
   EXPECT_EQ(sim.UartAtExit(), "divisor=12 line-control=0x03");
 }
