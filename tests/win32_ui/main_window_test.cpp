@@ -547,6 +547,10 @@ TEST_F(MainWindowTest, OnlyATextWiderThanThePromptLabelGetsASmallerFont) {
   ASSERT_TRUE(ShowPromptFromAnotherThread(prompt.substr(0, fitting + 1)));
   EXPECT_NE(reinterpret_cast<HFONT>(::SendMessageA(label, WM_GETFONT, 0, 0)), dialogFont);
   EXPECT_LE(MeasureLabel(label).textWidth, client.right);
+  // A text that fits in no readable size gets the smallest readable one, a 9-pixel cell,
+  // and no smaller.
+  ASSERT_TRUE(ShowPromptFromAnotherThread(prompt + " " + prompt));
+  EXPECT_EQ(MeasureLabel(label).lineHeight, 9);
 }
 
 TEST_F(MainWindowTest, TheLevelFallsBackASecondAfterASignalThatSentNothing) {
