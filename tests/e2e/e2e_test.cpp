@@ -29,22 +29,24 @@ constexpr int kStop = 0, kPause = 1, kPlay = 3, kSkip = 6, kVolumeUp = 7, kUp = 
 constexpr unsigned kAppCommandPlay = 46, kAppCommandVolumeUp = 10;
 constexpr unsigned kVkUp = 0x26;
 
+struct BoxSearch {
+  HWND owner;
+  const std::string& start;
+  HWND found;
+};
+
+BOOL CALLBACK CheckOwnedBox(HWND window, LPARAM data) {
+  auto* search = reinterpret_cast<BoxSearch*>(data);
+  if (GetWindow(window, GW_OWNER) != search->owner || !IsWindowVisible(window)) return TRUE;
+  if (MessageBoxText(window).rfind(search->start, 0) != 0) return TRUE;
+  search->found = window;
+  return FALSE;
+}
+
 // A visible message box of `owner` whose text starts with `start`; null if none.
 HWND OwnedBox(HWND owner, const std::string& start) {
-  struct Search {
-    HWND owner;
-    const std::string& start;
-    HWND found;
-  } search{owner, start, nullptr};
-  EnumWindows(
-      [](HWND window, LPARAM data) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(data);
-        if (GetWindow(window, GW_OWNER) != s->owner || !IsWindowVisible(window)) return TRUE;
-        if (MessageBoxText(window).rfind(s->start, 0) != 0) return TRUE;
-        s->found = window;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&search));
+  BoxSearch search{owner, start, nullptr};
+  EnumWindows(&CheckOwnedBox, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
 
