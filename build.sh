@@ -70,7 +70,7 @@ case "${1:-}" in
     ;;
   quorsim)
     shift
-    need_packages "${native_packages[@]}" "${windows_packages[@]}"
+    need_packages "${native_packages[@]}" "${windows_packages[@]}" fp-utils  # fp-utils: chmcmd for Help
     configure_and_build win64 --target QuorSim quor-remote >/dev/null
     exec scripts/quorsim.sh "$@"
     ;;

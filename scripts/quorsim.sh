@@ -18,5 +18,9 @@ case "$remote" in
   *) remote=$(WINEPREFIX=$PWD/build/win64/quorsim-prefix /usr/lib/wine/wine64 winepath -w "$remote" 2>/dev/null | tr -d '\r') ;;
 esac
 export OVALINK_SIM_REMOTE="$remote" OVALINK_SHOW=1
-echo "QuorSim with $OVALINK_SIM_REMOTE; press keys with: scripts/quor-remote.sh press KEY_PLAY 300" >&2
+case "$remote" in
+  builtin:rc5 | builtin:rc6) example="press KEY_PLAY 300" ;;
+  *) example="press KEY_PLAY 0 2 120  (a sharp double press; one press of a NEC-like remote sends nothing)" ;;
+esac
+echo "QuorSim with $OVALINK_SIM_REMOTE; once Play is trained, press it from another terminal: scripts/quor-remote.sh $example" >&2
 exec scripts/with-wine.sh build/win64/quorsim-prefix /usr/lib/wine/wine64 build/win64/quorsim/QuorSim.exe

@@ -3,7 +3,9 @@
 #   scripts/with-wine.sh PREFIX_DIR COMMAND [ARGS...]
 # The prefix is created on first use (about 13 s); one persistent wineserver serves the
 # whole command, and it and Xvfb are stopped by their own PIDs afterwards. With
-# OVALINK_SHOW=1 and a DISPLAY, windows appear on that display instead of a private Xvfb.
+# OVALINK_SHOW=1 and a DISPLAY, windows appear on that display instead of a private Xvfb;
+# with OVALINK_SHOW=1 and none, it says which display the windows are on. The display in
+# use is kept in PREFIX_DIR.display while the command runs (scripts/quorsim-shot.sh reads it).
 set -euo pipefail
 prefix=$(realpath -m "$1"); shift
 export WINEPREFIX="$prefix" WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
@@ -18,9 +20,20 @@ if [ "${OVALINK_SHOW:-0}" != 1 ] || [ -z "${DISPLAY:-}" ]; then
   xvfb_pid=$!
   read -r display <"$fifo"; rm -f "$fifo"
   export DISPLAY=":$display"
+  if [ "${OVALINK_SHOW:-0}" = 1 ]; then
+    cat >&2 <<NOTE
+No DISPLAY here: the windows are on the private X display $DISPLAY (1280x800).
+  Look at them:  scripts/quorsim-shot.sh FILE.png     (a screenshot of that display)
+  End it:        the tray menu's Exit, or Ctrl+C here (Wine and the display stop with it)
+NOTE
+  fi
 fi
 
+mkdir -p "$(dirname "$prefix")"
+echo "$DISPLAY" >"$prefix.display"
+
 cleanup() {
+  rm -f "$prefix.display"
   "$wineserver" -k >/dev/null 2>&1 || true
   if [ -n "$xvfb_pid" ]; then
     kill "$xvfb_pid" >/dev/null 2>&1 || true

@@ -3,8 +3,6 @@
 
 #include "ui/gui_dlg.h"
 
-#include <shellapi.h>
-
 #include "app/reg_key.h"
 #include "app/registry_layout.h"
 #include "engine/engine_types.h"
@@ -47,19 +45,21 @@ HICON LoadProgramIcon(int width, int height) {
                                          height, LR_DEFAULTCOLOR));
 }
 
-void OpenBesideProgram(const char* fileName) {
-  ::ShellExecuteA(nullptr, "open", PathBesideProgram(fileName).c_str(), nullptr, nullptr,
-                  SW_SHOW);
+bool FileExists(const std::string& path) {
+  const DWORD attributes = ::GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 }  // namespace
 
-CGUIDlg::CGUIDlg(const EngineServices& services, TargetSystem& target, TrayShell* shell)
+CGUIDlg::CGUIDlg(const EngineServices& services, TargetSystem& target, TrayShell* shell,
+                 DocumentShell* documents)
     : C_Dialog(IDD_MAIN, nullptr),
       m_engine(services),
       m_commands(target),
       m_bigIcon(LoadProgramIcon(::GetSystemMetrics(SM_CXICON), ::GetSystemMetrics(SM_CYICON))),
       m_smallIcon(LoadProgramIcon(16, 16)),
-      m_tray(shell) {}
+      m_tray(shell),
+      m_documents(documents != nullptr ? documents : &m_systemDocuments) {}
 
 // The owner stops the engine first (Exit); a window still open goes with the object.
 CGUIDlg::~CGUIDlg() { m_engine.Stop(); }
@@ -98,6 +98,7 @@ void CGUIDlg::DoDataExchange(CDataExchange& dx) { DDX_Control(dx, IDC_LEVEL, m_p
 
 BOOL CGUIDlg::OnInitDialog() {
   C_Dialog::OnInitDialog();
+  m_promptLabel.SubclassDlgItem(IDC_LEVEL_LABEL, m_hWnd);
   PlaceBottomRight();
   SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_bigIcon.get()));
   SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_smallIcon.get()));
@@ -191,7 +192,11 @@ void CGUIDlg::RestoreLevelLabel() {
 // --- start-up ---
 
 LRESULT CGUIDlg::OnStart(WPARAM, LPARAM) {
-  if (GetPort() == 0) {
+  const int port = GetPort();
+  // The port-access box runs a message loop in which Exit may have been chosen; without
+  // its window the next box would have no owner.
+  if (m_exiting) return 0;
+  if (port == 0) {
     ShowFromTray();
     ::MessageBoxA(m_hWnd, kNoPortText, kNoPortCaption, MB_OK | MB_ICONEXCLAMATION);
     if (m_exiting) return 0;
@@ -283,6 +288,19 @@ void CGUIDlg::OnSettings() {
   DialogOpenFlag open(g_settingsOpen);
   if (!open.Taken()) return;
   CSetting(this).DoModal();
+}
+
+void CGUIDlg::OpenBesideProgram(const char* fileName) {
+  const std::string path = PathBesideProgram(fileName);
+  const char* problem = nullptr;
+  if (!FileExists(path)) {
+    problem = "This file is missing:\n";
+  } else if (!m_documents->Open(path)) {
+    problem = "This file could not be opened:\n";
+  }
+  if (problem != nullptr) {
+    ::MessageBoxA(m_hWnd, (problem + path).c_str(), kAppCaption, MB_OK | MB_ICONEXCLAMATION);
+  }
 }
 
 void CGUIDlg::OnHelpFile() { OpenBesideProgram("Quor.chm"); }

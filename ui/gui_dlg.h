@@ -8,6 +8,8 @@
 #include "commands/command_map.h"
 #include "engine/rc_engine.h"
 #include "ui/c_dialog.h"
+#include "ui/document_shell.h"
+#include "ui/fitting_label.h"
 #include "ui/framework/controls.h"
 #include "ui/framework/handles.h"
 #include "ui/tray_icon.h"
@@ -17,8 +19,10 @@ namespace ovalink {
 class CGUIDlg : public C_Dialog {
  public:
   // Constructing the engine opens the port driver; when it is missing,
-  // services.driverMissing runs and must not return. `shell` null: the system's tray.
-  CGUIDlg(const EngineServices& services, TargetSystem& target, TrayShell* shell = nullptr);
+  // services.driverMissing runs and must not return. `shell` null: the system's tray;
+  // `documents` null: the system's shell opens the help and link files.
+  CGUIDlg(const EngineServices& services, TargetSystem& target, TrayShell* shell = nullptr,
+          DocumentShell* documents = nullptr);
   ~CGUIDlg() override;
 
   // Creates the window, hidden, from its template, with no parent.
@@ -63,6 +67,8 @@ class CGUIDlg : public C_Dialog {
   void OnOpen();
   void OnHelpFile();
   void OnMore();
+  // Opens a file beside the program, or says which file is missing or would not open.
+  void OpenBesideProgram(const char* fileName);
   void Hide();
   void PlaceBottomRight();
 
@@ -88,6 +94,14 @@ class CGUIDlg : public C_Dialog {
   CTrayIcon m_tray;
   std::string m_levelCaption;
   CProgressCtrl m_progress;
+  // Control 1024: training's prompts are longer than the label is wide.
+  CFittingLabel m_promptLabel;
+  SystemDocumentShell m_systemDocuments;
+  DocumentShell* m_documents;
+
+  // From a Ctrl+Click's StartTraining until that run's report: a run the Close button
+  // cancelled still runs to its end, and a new one cannot start before.
+  bool m_trainingRun = false;
 
   // Set once Exit has begun: commands that arrive while the engine stops are ignored.
   bool m_exiting = false;

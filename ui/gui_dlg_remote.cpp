@@ -16,6 +16,8 @@ namespace {
 constexpr UINT_PTR kHighlightTimer = 1;
 constexpr UINT kHighlightMs = 1000;
 constexpr int kLevelRange = 100;
+constexpr const char* kTrainingStillEndsText =
+    "The previous training has not ended yet.\nTry again in a few seconds.";
 
 void ShowSendError(CWnd* parent) {
   CAskDialog(IDS_SENDERR_CAPTION, IDS_SENDERR_TEXT, "SendErrInfo", parent).DoModal();
@@ -28,10 +30,17 @@ void CGUIDlg::OnRemoteButton(UINT id) {
     // Whatever the user answers, training goes on.
     CAskDialog(IDS_TRAINING_CAPTION, IDS_TRAINING_TEXT, "TrainingInfo", this).DoModal();
     if (m_exiting || m_engine.IsTraining()) return;
+    // The engine would take the new request for the cancelled run and then drop it when
+    // that run ends.
+    if (m_trainingRun) {
+      ::MessageBoxA(m_hWnd, kTrainingStillEndsText, kAppCaption, MB_OK | MB_ICONINFORMATION);
+      return;
+    }
     // Taken here, on the window's thread, so it is the label's own text and never a prompt.
     if (m_levelCaption.empty()) m_levelCaption = GetDlgItemText(IDC_LEVEL_LABEL);
     m_engine.StartTraining(button, WindowHandle(m_hWnd), WM_RC_LEVEL, WM_RC_TRAINED,
                            kPromptControlId);
+    m_trainingRun = true;
     m_progress.SetRange(0, kLevelRange);
     m_progress.SetPos(0);
     return;
@@ -84,10 +93,16 @@ LRESULT CGUIDlg::OnTimer(WPARAM wParam, LPARAM lParam) {
 
 LRESULT CGUIDlg::OnLevel(WPARAM wParam, LPARAM) {
   m_progress.SetPos(int(wParam));
+  // A signal that sent nothing falls back as a recognised press does; a training run's
+  // progress stays.
+  if (wParam != 0 && m_timerId == 0 && !m_trainingRun && !m_engine.IsTraining()) {
+    m_timerId = ::SetTimer(m_hWnd, kHighlightTimer, kHighlightMs, nullptr);
+  }
   return 0;
 }
 
 LRESULT CGUIDlg::OnTrained(WPARAM wParam, LPARAM) {
+  m_trainingRun = false;
   RestoreLevelLabel();
   RefreshButtonCaptions();
   const TrainingMessage report = TrainingResultMessage(int(wParam));

@@ -22,11 +22,33 @@ constexpr const char* kUnsureText =
 constexpr const char* kHowToCaption = "The Brief Instructions";
 constexpr const char* kSettingsCaption = "Ovalink :: Settings";
 constexpr int kEnableBox = 1010;
+constexpr int kIdMore = 5013;
 
 // Button indices and what the built-in command table sends for them.
 constexpr int kStop = 0, kPause = 1, kPlay = 3, kSkip = 6, kVolumeUp = 7, kUp = 11, kStar = 29;
 constexpr unsigned kAppCommandPlay = 46, kAppCommandVolumeUp = 10;
 constexpr unsigned kVkUp = 0x26;
+
+struct BoxSearch {
+  HWND owner;
+  const std::string& start;
+  HWND found;
+};
+
+BOOL CALLBACK CheckOwnedBox(HWND window, LPARAM data) {
+  auto* search = reinterpret_cast<BoxSearch*>(data);
+  if (GetWindow(window, GW_OWNER) != search->owner || !IsWindowVisible(window)) return TRUE;
+  if (MessageBoxText(window).rfind(search->start, 0) != 0) return TRUE;
+  search->found = window;
+  return FALSE;
+}
+
+// A visible message box of `owner` whose text starts with `start`; null if none.
+HWND OwnedBox(HWND owner, const std::string& start) {
+  BoxSearch search{owner, start, nullptr};
+  EnumWindows(&CheckOwnedBox, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
 
 std::string Shot(const std::string& name, HWND window) {
   return test::SaveWindowShot(name, window, 40);
@@ -108,6 +130,13 @@ TEST_F(EndToEnd, NecTrainedLiveDrivesMediaCenterUntilExitAndAfterRestart) {
     EXPECT_EQ(sim.Caption(kPlay), "Play");
     EXPECT_EQ(sim.Caption(kStop), "Stop !");
 
+    // A press held without the sharp first one raises the level to 100 and sends nothing;
+    // the bar falls back all the same.
+    Remote("press KEY_PLAY 300");
+    EXPECT_TRUE(WaitUntil([&] { return sim.Level() > 0; }, 10000)) << "no level for the press";
+    EXPECT_TRUE(WaitUntil([&] { return sim.Level() == 0; }, 10000)) << "the bar stayed at "
+                                                                    << sim.Level();
+
     ExpectPressDelivered(sim, mediaCenter, "KEY_PLAY", true, kPlay, "WM_APPCOMMAND", kAppCommandPlay,
                          "e2e_greyed_after_press");
 
@@ -175,6 +204,23 @@ TEST_F(EndToEnd, Rc5TrainedLiveDrivesMediaPlayerByCharacterAndKeystroke) {
   ExpectPressDelivered(sim, mediaPlayer, "KEY_NUMERIC_STAR", false, kStar, "WM_CHAR", '*');
   ASSERT_TRUE(mediaPlayer.BringToFront());
   ExpectPressDelivered(sim, mediaPlayer, "KEY_UP", false, kUp, "WM_KEYDOWN", kVkUp);
+
+  // QuorSim's folder has the manual but no link file: "More..." names the file it lacks.
+  std::string manual = OVALINK_QUORSIM_EXE;
+  manual.replace(manual.rfind("QuorSim.exe"), std::string::npos, "Quor.chm");
+  EXPECT_NE(GetFileAttributesA(manual.c_str()), INVALID_FILE_ATTRIBUTES) << manual;
+  sim.Command(kIdMore);
+  HWND box = nullptr;
+  EXPECT_TRUE(WaitUntil(
+      [&] { return (box = OwnedBox(sim.Main(), "This file is missing:\n")) != nullptr; }, 10000));
+  if (box != nullptr) {
+    const std::string text = MessageBoxText(box);
+    const std::string name = "\\More.url";
+    EXPECT_TRUE(text.size() > name.size() && text.substr(text.size() - name.size()) == name)
+        << text;
+    EXPECT_TRUE(sim.Dismiss(box));
+  }
+
   ASSERT_TRUE(sim.Exit());
   EXPECT_EQ(sim.UartAtExit(), "divisor=12 line-control=0x03");
 }

@@ -265,9 +265,33 @@ DialogResponder* g_responder = nullptr;
 // A message box's text, or an ask dialog's.
 constexpr int kMessageBoxTextId = 0xFFFF;
 constexpr int kAskTextId = 5020;
+
+// The system icon a message box shows, by the shared icon handle it was given.
+std::string MessageBoxIcon(HWND dialog) {
+  struct Known {
+    LPCSTR id;
+    const char* name;
+  };
+  const Known known[] = {{IDI_INFORMATION, "information"},
+                         {IDI_EXCLAMATION, "exclamation"},
+                         {IDI_HAND, "error"},
+                         {IDI_QUESTION, "question"}};
+  for (HWND child = ::GetWindow(dialog, GW_CHILD); child != nullptr;
+       child = ::GetWindow(child, GW_HWNDNEXT)) {
+    if ((::GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) != SS_ICON) continue;
+    const auto icon = reinterpret_cast<HICON>(::SendMessageA(child, STM_GETICON, 0, 0));
+    if (icon == nullptr || !::IsWindowVisible(child)) continue;
+    for (const Known& k : known) {
+      if (icon == ::LoadIconA(nullptr, k.id)) return k.name;
+    }
+    return "other";
+  }
+  return "";
+}
 }  // namespace
 
-DialogResponder::DialogResponder(Answer answer) : answer_(std::move(answer)) {
+DialogResponder::DialogResponder(Answer answer, bool ownerlessToo)
+    : answer_(std::move(answer)), ownerlessToo_(ownerlessToo) {
   g_responder = this;
   hook_ = ::SetWindowsHookExA(WH_CALLWNDPROCRET, &DialogResponder::Hook, nullptr,
                               ::GetCurrentThreadId());
@@ -283,7 +307,8 @@ DialogResponder::~DialogResponder() {
 LRESULT CALLBACK DialogResponder::Hook(int code, WPARAM wParam, LPARAM lParam) {
   const auto* call = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
   if (code == HC_ACTION && g_responder != nullptr && call != nullptr &&
-      call->message == WM_INITDIALOG && ::GetWindow(call->hwnd, GW_OWNER) != nullptr) {
+      call->message == WM_INITDIALOG &&
+      (g_responder->ownerlessToo_ || ::GetWindow(call->hwnd, GW_OWNER) != nullptr)) {
     g_responder->waiting_.push_back(call->hwnd);
   }
   return ::CallNextHookEx(nullptr, code, wParam, lParam);
@@ -313,6 +338,8 @@ void DialogResponder::OnTick() {
       ::GetDlgItemTextA(dialog, kAskTextId, buffer, sizeof buffer);
     }
     seen.text = buffer;
+    seen.icon = MessageBoxIcon(dialog);
+    seen.owned = ::GetWindow(dialog, GW_OWNER) != nullptr;
     seen_.push_back(seen);
     answer_(dialog, seen_.back());
     break;  // one dialog per tick: the answer may have opened or closed others

@@ -82,18 +82,22 @@ class ModalDriver {
 };
 
 // Answers every owned dialog this thread opens while it lives (message boxes and the
-// dialogs a window opens; not a main window of its own): once a dialog is visible, `answer`
-// runs once with it, inside the dialog's own loop. Keeps the caption and text (a message
-// box's, or an ask dialog's) of each dialog it answered.
+// dialogs a window opens; not a main window of its own), and with `ownerlessToo` every
+// other dialog as well: once a dialog is visible, `answer` runs once with it, inside the
+// dialog's own loop. Keeps the caption, text (a message box's, or an ask dialog's), icon
+// and owner of each dialog it answered.
 class DialogResponder {
  public:
   struct Seen {
     std::string caption;
     std::string text;
+    // A message box's icon: "information", "exclamation", "error", "question", "" for none.
+    std::string icon;
+    bool owned = false;
   };
   using Answer = std::function<void(HWND dialog, const Seen& seen)>;
 
-  explicit DialogResponder(Answer answer);
+  explicit DialogResponder(Answer answer, bool ownerlessToo = false);
   ~DialogResponder();
   DialogResponder(const DialogResponder&) = delete;
   DialogResponder& operator=(const DialogResponder&) = delete;
@@ -106,6 +110,7 @@ class DialogResponder {
   void OnTick();
 
   Answer answer_;
+  bool ownerlessToo_;
   std::vector<HWND> waiting_;
   std::vector<Seen> seen_;
   bool busy_ = false;
