@@ -1,6 +1,7 @@
 #include "tools/quor-sim/cli.h"
 
 #include <cstdio>
+#include <iostream>
 
 #include "sim/ir/builtin_remotes.h"
 
@@ -121,7 +122,9 @@ std::string RegistryPathOption(const Options& options, const std::string& fallba
 
 sim::Remote LoadRemoteFor(const std::string& source) {
   try {
-    return sim::LoadRemote(source);
+    sim::Remote remote = sim::LoadRemote(source);
+    for (const std::string& note : remote.notes) std::cerr << "quor-sim: note: " << note << "\n";
+    return remote;
   } catch (const sim::ParseError& e) {
     throw CommandError(e.what());
   }
