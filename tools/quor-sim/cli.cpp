@@ -26,7 +26,8 @@ std::vector<Command> Commands() {
        "press --remote R --key NAME [--hold MS] [--registry FILE] [--seed N] [receiver options]",
        RunPress},
       {"bench",
-       "bench --remote R | --all [--seeds N] [--columns default,jitter,drop,drift,noise]; "
+       "bench --remote R | --all [--seeds N] [--columns default,jitter,drop,drift,noise] | "
+       "--dir DIR (every .ir and .conf file in it); "
        "[--keys N] [--presses N] [--seed N] [--ideal] [--hunt middle|end] "
        "[--low-line starts|ignored] [--jitter US] [--drift PCT] [--drop PCT] [--noise PER_S] "
        "[--json]",
