@@ -48,6 +48,41 @@ bool PressShapeBesideHoldShape(const std::vector<RCListener::TrainHalves>& halve
   out = press;
   return true;
 }
+
+// Other remotes send every transmission as two frames of different shapes (a frame and its
+// complement; a prefix common to all keys and the key's own frame) and repeat the pair while
+// held. Each held capture then holds both shapes, one in its odd trains and one in its even
+// ones, and a pattern of their sum fits no single train.
+bool SendsFramePairs(const std::vector<RCListener::TrainHalves>& halves) {
+  if (halves.empty()) return false;
+  const SlotPattern& p = halves.front().odd;
+  const SlotPattern& q = halves.front().even;
+  if (Alike(p, q)) return false;
+  for (const RCListener::TrainHalves& h : halves) {
+    const bool straight = Alike(h.odd, p) && Alike(h.even, q);
+    const bool crossed = Alike(h.odd, q) && Alike(h.even, p);
+    if (straight == crossed) return false;
+  }
+  return true;
+}
+
+// Sharp keystrokes of a frame-pair remote: the probe spends each press's first frame, so the
+// odd trains are the second frame of the pair, the one a single press leaves to recognise.
+// Both captures must agree on which is which.
+bool ShapesOfFramePair(const std::vector<RCListener::TrainHalves>& halves, SlotPattern& press,
+                       SlotPattern& hold) {
+  if (halves.empty()) return false;
+  SlotPattern odd = halves.front().odd;
+  SlotPattern even = halves.front().even;
+  for (std::size_t i = 1; i < halves.size(); ++i) {
+    if (similarAndMerge(odd, halves[i].odd) != 0) return false;
+    if (similarAndMerge(even, halves[i].even) != 0) return false;
+  }
+  if (Alike(odd, even)) return false;
+  press = odd;
+  hold = even;
+  return true;
+}
 }  // namespace
 
 int RCListener::capturePatterns(int count, const std::string& prompt,
@@ -109,24 +144,33 @@ int RCListener::trainButton(int button) {
     if (found != codes_.end()) removeCode(found);
   }
 
+  // Halves hold too few trains to threshold when the count is small.
+  const bool split = codeCount_ / 2 >= HalfLimit(limit_);
   std::vector<SlotPattern> hold;
-  if (int status = capturePatterns(kHoldPatterns, kHoldPrompt, hold); status != 0) return status;
+  std::vector<TrainHalves> holdHalves;
+  if (int status = capturePatterns(kHoldPatterns, kHoldPrompt, hold, split ? &holdHalves : nullptr);
+      status != 0) {
+    return status;
+  }
+  const bool framePairs = SendsFramePairs(holdHalves);
 
-  if (similarAndMerge(hold[0], hold[1]) == 0) {
-    // Every held press looks alike: the remote repeats one fixed shape while a key is held,
-    // so a single sharp press must be learnt as well.
+  if (framePairs || similarAndMerge(hold[0], hold[1]) == 0) {
+    // Every held press looks alike: the remote repeats one fixed shape (or pair) while a key
+    // is held, so a single sharp press must be learnt as well.
     ShowPrompt(kSharpIntroPrompt);
     PauseMs(kReleasePauseMs);
     std::vector<SlotPattern> sharp;
     std::vector<TrainHalves> halves;
-    // Halves hold too few trains to threshold when the count is small.
-    const bool split = codeCount_ / 2 >= HalfLimit(limit_);
     if (int status = capturePatterns(kSharpPatterns, kSharpPrompt, sharp, split ? &halves : nullptr);
         status != 0) {
       return status;
     }
     if (similarAndMerge(sharp[0], sharp[1]) != 0) return NotTrained;
-    PressShapeBesideHoldShape(halves, hold[0], sharp[0]);
+    if (framePairs) {
+      if (!ShapesOfFramePair(halves, sharp[0], hold[0])) return NotTrained;
+    } else {
+      PressShapeBesideHoldShape(halves, hold[0], sharp[0]);
+    }
     // The hold shape is not looked up: all keys of a remote may share it.
     if (isRegistered(codes_, sharp[0])) return DuplicateSignal;
     codes1.WriteBinary(name, sharp[0].data(), kSlotCount);
