@@ -171,8 +171,11 @@ int RCListener::trainButton(int button) {
     } else {
       PressShapeBesideHoldShape(halves, hold[0], sharp[0]);
     }
-    // The hold shape is not looked up: all keys of a remote may share it.
-    if (isRegistered(codes_, sharp[0])) return DuplicateSignal;
+    // The hold shape is not looked up: all keys of a remote may share it. A press shape that
+    // is alike a stored one, the shared hold shape included, could never be told from it.
+    if (isRegistered(codes_, sharp[0]) || resemblesRegistered(codes_, sharp[0])) {
+      return DuplicateSignal;
+    }
     codes1.WriteBinary(name, sharp[0].data(), kSlotCount);
     codes2.WriteBinary(name, hold[0].data(), kSlotCount);
     flags.WriteDword(name, 1);
@@ -183,7 +186,10 @@ int RCListener::trainButton(int button) {
   // Successive presses alternate between two shapes.
   if (similarAndMerge(hold[0], hold[2]) != 0) return NotTrained;
   if (similarAndMerge(hold[1], hold[3]) != 0) return NotTrained;
-  if (isRegistered(codes_, hold[0]) || isRegistered(codes_, hold[1])) return DuplicateSignal;
+  if (isRegistered(codes_, hold[0]) || isRegistered(codes_, hold[1]) ||
+      resemblesRegistered(codes_, hold[0]) || resemblesRegistered(codes_, hold[1])) {
+    return DuplicateSignal;
+  }
   codes1.WriteBinary(name, hold[0].data(), kSlotCount);
   codes2.WriteBinary(name, hold[1].data(), kSlotCount);
   if (!reloadFinds(button)) return NotTrained;

@@ -179,6 +179,40 @@ TEST_F(TrainingTest, KeyBoundToAnotherButtonIsRefusedAndLeavesButtonUntrained) {
   EXPECT_TRUE(engine.hasCode(5));
 }
 
+// A signal that differs from a stored one only where edges of two captures of one key
+// differ anyway cannot be told from it by any train: a near copy is a duplicate too, also of
+// another button's hold shape. Edges a few slots further apart are another signal.
+TEST_F(TrainingTest, SignalAlikeAStoredOneIsADuplicateAndOneJustBeyondIsNot) {
+  user.holds = {user.repeat, user.repeat, user.repeat, user.repeat};
+  user.sharps = {a, a};
+  ASSERT_EQ(Train(7), TrainedPressRepeat);
+  struct Case {
+    const char* what;
+    std::deque<Shape> holds;
+    std::deque<Shape> sharps;
+    int expected;
+  };
+  const Shape nearA = ShapeWithMarkAt(5100);
+  const Shape beyondA = ShapeWithMarkAt(5400);
+  const Shape nearRepeat = {{0, 9000}, {12100, 600}};
+  const Case cases[] = {
+      {"press shape a slot from 7's", {user.repeat, user.repeat, user.repeat, user.repeat},
+       {nearA, nearA}, DuplicateSignal},
+      {"press shape a slot from 7's hold shape", {user.repeat, user.repeat, user.repeat, user.repeat},
+       {nearRepeat, nearRepeat}, DuplicateSignal},
+      {"alternating shapes, one a slot from 7's", {nearA, d, nearA, d}, {}, DuplicateSignal},
+      {"press shape four slots from 7's", {user.repeat, user.repeat, user.repeat, user.repeat},
+       {beyondA, beyondA}, TrainedPressRepeat},
+  };
+  for (const Case& c : cases) {
+    user.holds = c.holds;
+    user.sharps = c.sharps;
+    EXPECT_EQ(Train(9), c.expected) << c.what;
+    EXPECT_EQ(engine.hasCode(9), c.expected != DuplicateSignal) << c.what;
+  }
+  EXPECT_TRUE(engine.hasCode(7));
+}
+
 TEST_F(TrainingTest, PatternsThatDoNotPairUpAreRefusedWithNothingWritten) {
   user.holds = {a, b, a, c};
   EXPECT_EQ(Train(4), NotTrained);
