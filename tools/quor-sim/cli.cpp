@@ -26,7 +26,7 @@ std::vector<Command> Commands() {
        RunPress},
       {"bench",
        "bench --remote R | --all [--seeds N] [--columns default,jitter,drop,drift,noise]; "
-       "[--keys N] [--presses N] [--seed N] [--ideal] [--hunt middle|end] "
+       "[--keys N] [--untrained N] [--presses N] [--seed N] [--ideal] [--hunt middle|end] "
        "[--low-line starts|ignored] [--jitter US] [--drift PCT] [--drop PCT] [--noise PER_S] "
        "[--json]",
        RunBenchCommand},

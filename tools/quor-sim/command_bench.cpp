@@ -1,5 +1,5 @@
-// quor-sim bench --remote R [--keys N] [--presses N] [--seed N] [receiver options] [--json]
-// quor-sim bench --all [--seeds N] [--presses N] [--columns W,W..] [receiver options] [--json]
+// quor-sim bench --remote R [--keys N] [--untrained N] [--presses N] [--seed N] [receiver options] [--json]
+// quor-sim bench --all [--seeds N] [--untrained N] [--presses N] [--columns W,W..] [receiver options] [--json]
 // Receiver options: [--ideal] [--hunt middle|end] [--low-line starts|ignored] [--jitter US]
 // [--drift PCT] [--drop PCT] [--noise PER_S].
 // How well a remote trains and how reliably its presses are recognised; with --all, every
@@ -33,12 +33,13 @@ std::vector<std::string> SplitCommas(const std::string& text) {
 
 void RunAll(const std::vector<std::string>& args, bool ideal, bool json, std::ostream& out) {
   Options options("bench", args,
-                  {{"seeds"}, {"presses"}, {"columns"}, {"hunt"}, {"low-line"}, {"jitter"},
+                  {{"seeds"}, {"presses"}, {"untrained"}, {"columns"}, {"hunt"}, {"low-line"}, {"jitter"},
                    {"drift"}, {"drop"}, {"noise"}});
   BenchAllSettings settings;
   for (std::string_view name : sim::kBuiltinRemoteNames) settings.remotes.emplace_back(name);
   settings.seeds = int(options.Integer("seeds", 5, 1, 1000));
   settings.presses = int(options.Integer("presses", 200, 1, 100000));
+  if (options.Has("untrained")) settings.untrained = int(options.Integer("untrained", 0, 0, 34));
   settings.columns = BenchColumns(SplitCommas(
       options.Has("columns") ? options.Text("columns") : "default,jitter,drop,drift,noise"));
   settings.profile = [&options, ideal](std::uint64_t seed) {
@@ -66,11 +67,14 @@ void RunBenchCommand(const std::vector<std::string>& arguments, std::ostream& ou
   const bool ideal = TakeFlag(args, "--ideal");
   if (TakeFlag(args, "--all")) return RunAll(args, ideal, json, out);
   Options options("bench", args,
-                  {{"remote", true}, {"keys"}, {"presses"}, {"seed"}, {"jitter"}, {"drift"},
+                  {{"remote", true}, {"keys"}, {"untrained"}, {"presses"}, {"seed"}, {"jitter"}, {"drift"},
                    {"drop"}, {"noise"}, {"hunt"}, {"low-line"}});
   const sim::Remote remote = LoadRemoteFor(options.Text("remote"));
   BenchSettings settings;
   settings.keys = std::size_t(options.Integer("keys", 34, 1, 34));
+  if (options.Has("untrained")) {
+    settings.untrained = int(options.Integer("untrained", 0, 0, std::int64_t(settings.keys)));
+  }
   settings.presses = int(options.Integer("presses", 200, 1, 100000));
   settings.seed = std::uint64_t(options.Integer("seed", 1, 0, 1'000'000'000));
   settings.receiver = ReceiverFromOptions(options, settings.seed, ideal);
