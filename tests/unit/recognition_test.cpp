@@ -158,9 +158,23 @@ TEST_F(RecognitionTest, RefusedFragmentDoesNotJoinANewPressToTheLastHold) {
   ASSERT_EQ(Press(shapeA), 7);
   pc.clock.Advance(800 * kMs);
   const std::int64_t start = pc.clock.NowNs();
-  pc.input.AddBurst(start, 1 + 4, test::kCharacterNs);  // the tail of the first frame
+  // The tail of the first frame, exactly MinReads events after the poll that noticed it.
+  pc.input.AddBurst(start, 1 + 10, test::kCharacterNs);
   AddPress(pc.input, start + 30 * kMs, shapeA, 2);
   EXPECT_EQ(engine.recognise(), 0x8007);
+}
+
+// A probe of more than MinReads events proves a remote and leaves nothing refused behind:
+// the frames that follow closely are still the same press.
+TEST_F(RecognitionTest, AcceptedProbeLeavesNoRefusedFragmentForTheNextPress) {
+  StoreCode(7, kPressRepeatForm, PatternOf(shapeA), PatternOf(shapeA));
+  const std::int64_t start = pc.clock.NowNs() + 1000 * kMs;
+  pc.clock.Advance(start - pc.clock.NowNs());
+  pc.input.AddBurst(start, 1 + 11, 100 * SimulatedPc::kUs);  // the poll takes the first
+  test::AddFrame(pc.input, start + test::kFramePeriodNs, shapeA);
+  lastPressEndNs = test::FrameEndNs(start + test::kFramePeriodNs, shapeA);
+  ASSERT_EQ(engine.recognise(), 7);
+  EXPECT_EQ(PressAfterSilence(shapeA, 150'000), 7) << "another frame of the key held";
 }
 
 // A remote that repeats its whole frame makes a press fit the hold shape as well as the press
