@@ -23,6 +23,15 @@ int HalfLimit(int limit) { return (limit + 1) / 2; }
 
 bool Alike(SlotPattern a, const SlotPattern& b) { return similarAndMerge(a, b) == 0; }
 
+// A pattern in which no slot reached the limit (a limit set too high) would match only
+// silence: such a code could never be pressed.
+bool HasActiveSlot(const SlotPattern& pattern) {
+  for (std::uint8_t slot : pattern) {
+    if (slot != 0) return true;
+  }
+  return false;
+}
+
 // Some remotes (Sharp's) follow every frame with a second shape, its complement, and repeat
 // only that while held. Each sharp keystroke is then two trains of different shapes, which
 // together make a pattern no single train matches. When the odd and the even trains of every
@@ -120,11 +129,22 @@ int RCListener::capturePatterns(int count, const std::string& prompt,
   return 0;
 }
 
-bool RCListener::reloadFinds(int button) {
+bool RCListener::reloadFinds(int button, const SlotPattern& pattern1, const SlotPattern& pattern2,
+                             bool pressRepeatForm) {
   loadCodes();
   // A code the registry did not take is not trained, whatever the patterns said: telling
-  // the user otherwise would leave a button that never responds.
-  return hasCode(button);
+  // the user otherwise would leave a button that never responds, or one that still answers
+  // to the old key when its old code could not be deleted either.
+  std::lock_guard<std::mutex> lock(codeListLock_);
+  const auto found = findCode(button);
+  return found != codes_.end() && (found->codeFlag != 0) == pressRepeatForm &&
+         patternsEqual(found->pattern1, pattern1) && patternsEqual(found->pattern2, pattern2);
+}
+
+bool RCListener::registeredElsewhere(const SlotPattern& pattern) {
+  std::lock_guard<std::mutex> lock(codeListLock_);
+  // A pattern alike a stored one, a shared hold shape included, could never be told from it.
+  return isRegistered(codes_, pattern) || resemblesRegistered(codes_, pattern);
 }
 
 int RCListener::trainButton(int button) {
@@ -171,28 +191,24 @@ int RCListener::trainButton(int button) {
     } else {
       PressShapeBesideHoldShape(halves, hold[0], sharp[0]);
     }
-    // The hold shape is not looked up: all keys of a remote may share it. A press shape that
-    // is alike a stored one, the shared hold shape included, could never be told from it.
-    if (isRegistered(codes_, sharp[0]) || resemblesRegistered(codes_, sharp[0])) {
-      return DuplicateSignal;
-    }
+    if (!HasActiveSlot(sharp[0]) || !HasActiveSlot(hold[0])) return NotTrained;
+    // The hold shape is not looked up: all keys of a remote may share it.
+    if (registeredElsewhere(sharp[0])) return DuplicateSignal;
     codes1.WriteBinary(name, sharp[0].data(), kSlotCount);
     codes2.WriteBinary(name, hold[0].data(), kSlotCount);
     flags.WriteDword(name, 1);
-    if (!reloadFinds(button)) return NotTrained;
+    if (!reloadFinds(button, sharp[0], hold[0], true)) return NotTrained;
     return similarAndMerge(hold[0], sharp[0]) != 0 ? TrainedPressRepeat : TrainedUnsure;
   }
 
   // Successive presses alternate between two shapes.
   if (similarAndMerge(hold[0], hold[2]) != 0) return NotTrained;
   if (similarAndMerge(hold[1], hold[3]) != 0) return NotTrained;
-  if (isRegistered(codes_, hold[0]) || isRegistered(codes_, hold[1]) ||
-      resemblesRegistered(codes_, hold[0]) || resemblesRegistered(codes_, hold[1])) {
-    return DuplicateSignal;
-  }
+  if (!HasActiveSlot(hold[0]) || !HasActiveSlot(hold[1])) return NotTrained;
+  if (registeredElsewhere(hold[0]) || registeredElsewhere(hold[1])) return DuplicateSignal;
   codes1.WriteBinary(name, hold[0].data(), kSlotCount);
   codes2.WriteBinary(name, hold[1].data(), kSlotCount);
-  if (!reloadFinds(button)) return NotTrained;
+  if (!reloadFinds(button, hold[0], hold[1], false)) return NotTrained;
   return similarAndMerge(hold[0], hold[1]) != 0 ? TrainedAlternating : TrainedUnsure;
 }
 

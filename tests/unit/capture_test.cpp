@@ -37,6 +37,18 @@ TEST_F(CaptureTest, ProbeNeedsMoreThanMinReadsTimes) {
   EXPECT_LT(pc.clock.NowNs(), 560 * kMs);
 }
 
+// Exactly MinReads times in the probe are too few; one more proves a remote.
+TEST_F(CaptureTest, ProbeBoundaryLiesJustAboveMinReads) {
+  for (const int probed : {10, 11}) {
+    SlotHistogram captured{};
+    const std::int64_t start = pc.clock.NowNs() + 1000 * kMs;
+    pc.clock.Advance(start - pc.clock.NowNs());
+    pc.input.AddBurst(start, 1 + probed, 100 * kUs);
+    pc.input.AddBurst(start + 20 * kMs, 12, 100 * kUs);
+    EXPECT_EQ(engine.CaptureTrains(captured, 1, 0, 1), probed > 10 ? 1 : 0) << probed;
+  }
+}
+
 TEST_F(CaptureTest, RecordedTrainWithExactlyMinReadsTimesIsAccepted) {
   pc.input.AddBurst(0, 1 + 11, 100 * kUs);
   pc.input.AddBurst(20 * kMs, 10, 100 * kUs);

@@ -248,6 +248,54 @@ TEST_F(TrainingTest, CodeTheRegistryDidNotTakeIsNotReportedAsTrained) {
   EXPECT_EQ(Train(5), TrainedAlternating);
 }
 
+// Retraining a button while the registry takes nothing: neither the old code's deletion nor
+// the new code's write happens, and the reload finds the old code, which is no success.
+TEST_F(TrainingTest, RetrainingThatLeavesTheOldCodeInPlaceIsNotReportedAsTrained) {
+  user.holds = {a, b, a, b};
+  ASSERT_EQ(Train(5), TrainedAlternating);
+  pc.registry.SetRefuseChanges(true);
+  user.holds = {c, d, c, d};
+  EXPECT_EQ(Train(5), NotTrained);
+  user.holds = {user.repeat, user.repeat, user.repeat, user.repeat};
+  user.sharps = {c, c};
+  EXPECT_EQ(Train(5), NotTrained) << "in the press-and-repeat form";
+}
+
+// A limit that no slot reaches leaves patterns without a single active slot: stored, such a
+// code would match only silence. One slot that reaches it is enough.
+TEST_F(TrainingTest, PatternsWithoutAnActiveSlotAreNeverStored) {
+  // A frame whose slot 50 gets nine events a train, each slot of its mark at most two.
+  auto addDenseFrame = [&](std::int64_t at) {
+    pc.input.AddBurst(at, 33, test::kCharacterNs);
+    pc.input.AddBurst(at + 5'005 * SimulatedPc::kUs, 9, 10 * SimulatedPc::kUs);
+  };
+  auto trainWithLimit = [&](std::uint32_t limit, int button) {
+    RegKey(RegRoot::CurrentUser, kSettingsKey).WriteDword(kLimitValue, limit);
+    test::LevelRecordingListener listener(pc.Services());
+    listener.SetBase(SimulatedPc::kBase);
+    listener.AttachPromptWindow(0x77, kPromptControlId);
+    listener.loadCodes();
+    pc.link.onPrompt = [&](const std::string& text) {
+      if (text != kHold && text != kSharp) return;
+      for (int i = 0; i < 8; ++i) addDenseFrame(pc.clock.NowNs() + i * test::kFramePeriodNs);
+    };
+    const int result = listener.trainButton(button);
+    pc.link.onPrompt = nullptr;
+    pc.clock.Advance(2000 * kMs);
+    int active = 0;
+    if (listener.hasCode(button)) {
+      std::lock_guard<std::mutex> lock(listener.CodeListLock());
+      for (std::uint8_t slot : listener.findCode(button)->pattern1) active += slot;
+    }
+    return std::make_pair(result, active);
+  };
+  const auto [stored, activeSlots] = trainWithLimit(20, 3);
+  EXPECT_EQ(stored, TrainedUnsure) << "the same shape held and pressed";
+  EXPECT_EQ(activeSlots, 1);
+  EXPECT_EQ(trainWithLimit(255, 4).first, NotTrained);
+  EXPECT_FALSE(HasAnyValue("4"));
+}
+
 TEST_F(TrainingTest, NoSignalGivesUpAfterFifteenWholeSeconds) {
   const std::int64_t start = pc.clock.CalendarSeconds();
   EXPECT_EQ(engine.trainButton(1), NotTrained);

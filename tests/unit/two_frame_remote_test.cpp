@@ -65,6 +65,7 @@ TEST(TwoFrameRemoteTest, EveryKeyTrainsFromTheFrameAPressLeavesAndEveryPressCoun
     for (std::uint64_t seed : {1u, 2u}) {
       BenchSettings settings;
       settings.keys = 8;
+      settings.untrained = 0;
       settings.presses = 60;
       settings.seed = seed;
       settings.receiver = sim::RealisticReceiver(seed);

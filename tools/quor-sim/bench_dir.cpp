@@ -177,7 +177,9 @@ bool ParseBenchJson(const std::string& json, BenchResult& r) {
   }
   ok = ok && IntAfter(json, "presses", 0, r.presses) && IntAfter(json, "correct", 0, r.correct) &&
        IntAfter(json, "wrong", 0, r.wrong) && IntAfter(json, "missed", 0, r.missed) &&
-       IntAfter(json, "extra", 0, r.extra);
+       IntAfter(json, "extra", 0, r.extra) && IntAfter(json, "untrained", 0, r.untrained) &&
+       IntAfter(json, "untrained_presses", 0, r.untrainedPresses) &&
+       IntAfter(json, "phantom", 0, r.phantom);
   const std::size_t longAt = json.find("\"long_presses\"");
   const std::size_t shortAt = json.find("\"short_presses\"");
   ok = ok && longAt != std::string::npos && shortAt != std::string::npos &&
@@ -191,15 +193,15 @@ bool ParseBenchJson(const std::string& json, BenchResult& r) {
 std::string DirBenchTable(const std::vector<DirBenchRow>& rows) {
   std::ostringstream out;
   out << "| remote | keys loaded | left out | keys trained | presses | correct | wrong | missed "
-         "| extra | 3+ frames % | shorter % |\n"
-         "|---|---|---|---|---|---|---|---|---|---|---|\n";
+         "| extra | phantom | 3+ frames % | shorter % |\n"
+         "|---|---|---|---|---|---|---|---|---|---|---|---|\n";
   DirBenchRow total;
   int remotes = 0, failed = 0;
   for (const DirBenchRow& row : rows) {
     if (!row.error.empty()) {
       ++failed;
       out << "| " << row.file << " | " << row.keysLoaded << " | " << row.keysLeftOut
-          << " | not benched: " << row.error << " |||||||\n";
+          << " | not benched: " << row.error << " ||||||||\n";
       continue;
     }
     ++remotes;
@@ -207,7 +209,8 @@ std::string DirBenchTable(const std::vector<DirBenchRow>& rows) {
     out << "| " << row.file << " | " << row.keysLoaded << " | " << row.keysLeftOut << " | "
         << TrainedKeys(r) << " of " << r.keys << " | " << r.presses << " | " << r.correct << " ("
         << Percent(r.correct, r.presses) << " %) | " << r.wrong << " | " << r.missed << " | "
-        << r.extra << " | " << Percent(r.longCorrect, r.longPresses) << " | "
+        << r.extra << " | " << r.phantom << " of " << r.untrainedPresses << " | "
+        << Percent(r.longCorrect, r.longPresses) << " | "
         << Percent(r.shortCorrect, r.shortPresses) << " |\n";
     total.keysLoaded += row.keysLoaded;
     total.keysLeftOut += row.keysLeftOut;
@@ -219,6 +222,8 @@ std::string DirBenchTable(const std::vector<DirBenchRow>& rows) {
     t.wrong += r.wrong;
     t.missed += r.missed;
     t.extra += r.extra;
+    t.phantom += r.phantom;
+    t.untrainedPresses += r.untrainedPresses;
     t.longPresses += r.longPresses;
     t.longCorrect += r.longCorrect;
     t.shortPresses += r.shortPresses;
@@ -229,7 +234,8 @@ std::string DirBenchTable(const std::vector<DirBenchRow>& rows) {
       << "** | " << total.keysLoaded << " | " << total.keysLeftOut << " | " << TrainedKeys(t)
       << " of " << t.keys << " | " << t.presses << " | " << t.correct << " ("
       << Percent(t.correct, t.presses) << " %) | " << t.wrong << " | " << t.missed << " | "
-      << t.extra << " | " << Percent(t.longCorrect, t.longPresses) << " ("
+      << t.extra << " | " << t.phantom << " of " << t.untrainedPresses << " | "
+      << Percent(t.longCorrect, t.longPresses) << " ("
       << t.longCorrect << " of " << t.longPresses << ") | "
       << Percent(t.shortCorrect, t.shortPresses) << " (" << t.shortCorrect << " of "
       << t.shortPresses << ") |\n";
@@ -251,6 +257,7 @@ std::string DirBenchJson(const std::vector<DirBenchRow>& rows) {
     out << ", \"keys\": " << r.keys << ", \"keys_trained\": " << TrainedKeys(r)
         << ", \"presses\": " << r.presses << ", \"correct\": " << r.correct
         << ", \"wrong\": " << r.wrong << ", \"missed\": " << r.missed << ", \"extra\": " << r.extra
+        << ", \"untrained_presses\": " << r.untrainedPresses << ", \"phantom\": " << r.phantom
         << ", \"long_presses\": {\"presses\": " << r.longPresses << ", \"correct\": " << r.longCorrect
         << "}, \"short_presses\": {\"presses\": " << r.shortPresses
         << ", \"correct\": " << r.shortCorrect << "}}";
