@@ -74,8 +74,8 @@ TEST(CapturePlan, FindsTheUnitAHeldKeyRepeats) {
       {"one transmission in two parts", twoParts, 0, 2, false, 1, twoParts, 20'000},
       {"three parts, none alike", Join({a, b, key}, {25'000, 45'000}), 0, 3, false, 1,
        Join({a, b, key}, {25'000, 45'000}), 45'000},
-      {"single frame", nec, 0, 1, false, 1, nec, std::uint32_t(kAssumedPeriodUs - Length(nec))},
-      {"single long frame", longFrame, 0, 1, false, 1, longFrame, kAssumedGapUs},
+      {"single frame", nec, 0, 1, false, 1, nec, std::uint32_t(108'000 - Length(nec))},
+      {"single long frame", longFrame, 0, 1, false, 1, longFrame, 30'000},
       {"frame and one repeat code", Join({nec, kRepeatCode}, {40'000}), 1, 1, false, 1, kRepeatCode,
        std::uint32_t(Length(nec) + 40'000 - Length(kRepeatCode))},
   };
@@ -116,18 +116,18 @@ TEST(CapturePlan, LimitsOnEachSide) {
     PlanCapture(capture, 38000, 33, &s);
     return s;
   };
-  // A silence of kBurstGapUs ends a burst; one microsecond less stays inside it.
-  EXPECT_EQ(shape(Join({f, f}, {kBurstGapUs - 1})).bursts, 1u);
-  EXPECT_EQ(shape(Join({f, f}, {kBurstGapUs})).bursts, 2u);
+  // A silence of 10 ms ends a burst; one microsecond less stays inside it.
+  EXPECT_EQ(shape(Join({f, f}, {9'999})).bursts, 1u);
+  EXPECT_EQ(shape(Join({f, f}, {10'000})).bursts, 2u);
 
-  // A unit of fewer than kRepeatCodeDurations is a repeat code: a tap sends the frame only.
-  // (Bursts hold odd numbers of durations.)
+  // A unit of fewer than 8 durations is a repeat code: a tap sends the frame only. (Bursts
+  // hold odd numbers of durations.)
   const Durations seven = {900, 450, 560, 450, 560, 450, 560};
   const Durations nine = {900, 450, 560, 450, 560, 450, 560, 450, 560};
   EXPECT_EQ(PlanCapture(Join({f, seven, seven}, {40'000, 40'000}), 38000, 33).minFrames, 1u);
   EXPECT_EQ(PlanCapture(Join({f, nine, nine}, {40'000, 40'000}), 38000, 33).minFrames, 2u);
 
-  // Units of up to kMaxUnitBursts bursts, after up to kMaxPrefixBursts others.
+  // Units of up to 4 bursts, after up to 4 others.
   std::vector<Durations> distinct;
   for (std::uint32_t i = 0; i < 6; ++i) distinct.push_back(Frame(i, 8, 3000 + 1000 * i));
   auto repeated = [&](std::size_t unit) {
@@ -135,23 +135,22 @@ TEST(CapturePlan, LimitsOnEachSide) {
     bursts.insert(bursts.end(), distinct.begin(), distinct.begin() + std::ptrdiff_t(unit));
     return Join(bursts, std::vector<std::uint32_t>(bursts.size(), 30'000));
   };
-  EXPECT_EQ(shape(repeated(kMaxUnitBursts)).unitBursts, kMaxUnitBursts);
-  EXPECT_FALSE(shape(repeated(kMaxUnitBursts + 1)).found);
+  EXPECT_EQ(shape(repeated(4)).unitBursts, 4u);
+  EXPECT_FALSE(shape(repeated(5)).found);
   auto prefixed = [&](std::size_t prefix) {
     std::vector<Durations> bursts(distinct.begin(), distinct.begin() + std::ptrdiff_t(prefix));
     bursts.insert(bursts.end(), {kRepeatCode, kRepeatCode});
     return Join(bursts, std::vector<std::uint32_t>(bursts.size(), 30'000));
   };
-  EXPECT_EQ(shape(prefixed(kMaxPrefixBursts)).prefix, kMaxPrefixBursts);
-  EXPECT_TRUE(shape(prefixed(kMaxPrefixBursts)).found);
-  EXPECT_FALSE(shape(prefixed(kMaxPrefixBursts + 1)).found);
+  EXPECT_EQ(shape(prefixed(4)).prefix, 4u);
+  EXPECT_TRUE(shape(prefixed(4)).found);
+  EXPECT_FALSE(shape(prefixed(5)).found);
 
-  // Where nothing repeats the whole capture comes round every kAssumedPeriodUs, at least
-  // kAssumedGapUs apart.
-  const Durations shortOne = {kAssumedPeriodUs - kAssumedGapUs - 1501, 500, 1000};
-  const Durations longOne = {kAssumedPeriodUs - kAssumedGapUs - 1499, 500, 1000};
-  EXPECT_EQ(PlanCapture(shortOne, 38000, 33).repeat.gapUs, kAssumedGapUs + 1);
-  EXPECT_EQ(PlanCapture(longOne, 38000, 33).repeat.gapUs, kAssumedGapUs);
+  // Where a single frame is all there is, it comes round every 108 ms, at least 30 ms apart.
+  const Durations shortOne = {76'499, 500, 1000};  // 77.999 ms
+  const Durations longOne = {76'501, 500, 1000};   // 78.001 ms
+  EXPECT_EQ(PlanCapture(shortOne, 38000, 33).repeat.gapUs, 30'001u);
+  EXPECT_EQ(PlanCapture(longOne, 38000, 33).repeat.gapUs, 30'000u);
 }
 
 }  // namespace

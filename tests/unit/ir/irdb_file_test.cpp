@@ -123,11 +123,11 @@ struct RefusalCase {
 // A key the lab cannot send is left out with a note at its line; the key after it loads.
 TEST(IrdbRefusals, KeysThatCannotBeSentAreLeftOutWithANote) {
   std::vector<std::uint32_t> longMark = Frame(9), tooLongMark = Frame(9);
-  longMark[2] = kMaxCaptureMarkUs;
-  tooLongMark[2] = kMaxCaptureMarkUs + 1;
+  longMark[2] = 20'000;
+  tooLongMark[2] = 20'001;
   std::vector<std::uint32_t> longSpace = Frame(9), tooLongSpace = Frame(9);
-  longSpace.insert(longSpace.end(), {kMaxCaptureSpaceUs, 600});
-  tooLongSpace.insert(tooLongSpace.end(), {kMaxCaptureSpaceUs + 1, 600});
+  longSpace.insert(longSpace.end(), {1'000'000, 600});
+  tooLongSpace.insert(tooLongSpace.end(), {1'000'001, 600});
   std::vector<std::uint32_t> zero = Frame(9);
   zero[4] = 0;
   // Bursts hold an odd number of durations: 5 is below the handful, 7 is one.
@@ -136,8 +136,8 @@ TEST(IrdbRefusals, KeysThatCannotBeSentAreLeftOutWithANote) {
   std::vector<std::uint32_t> handful = Frame(7);
   handful.insert(handful.end(), {20'000, 600});
   // The count is taken as written: a final space still counts.
-  const std::vector<std::uint32_t> most = Frame(kMaxCaptureDurations);
-  const std::vector<std::uint32_t> tooMany = Frame(kMaxCaptureDurations + 1);
+  const std::vector<std::uint32_t> most = Frame(4096);
+  const std::vector<std::uint32_t> tooMany = Frame(4097);
   const RefusalCase cases[] = {
       {"unknown protocol", Parsed("K", "RCA", "0F", "2A"), "protocol RCA is not one the lab can send"},
       {"address too wide", Parsed("K", "NEC", "00 01", "01"), "address 0x100 is wider than NEC's 8 bits"},
@@ -278,7 +278,7 @@ TEST_F(IrdbFiles, EncodingsDispatchAndLimits) {
   }
   // Up to the limit a file loads; one byte more and it is refused before it is read.
   std::string padded = text + "#";
-  padded.append(kMaxTextFileBytes - padded.size() - 1, 'x');
+  padded.append((8u << 20) - padded.size() - 1, 'x');
   padded += "\n";
   EXPECT_EQ(LoadRemote(Write("largest.ir", padded)).keys.size(), 2u);
   try {
