@@ -113,10 +113,15 @@ PressPlan PlanCapture(const std::vector<std::uint32_t>& durations, std::uint32_t
     repeatCode = true;
     const std::uint64_t period = bursts[count - 1].startUs - bursts[count - 2].startUs;
     bursts.back().gapAfterUs = AssumedGap(LengthOf(bursts.back().durations), period);
+  } else if (count >= 2) {
+    // One transmission in parts comes round as far apart as its parts are.
+    found = {count, 0, count, false};
+    std::uint32_t widest = 0;
+    for (std::size_t b = 0; b + 1 < count; ++b) widest = std::max(widest, bursts[b].gapAfterUs);
+    bursts.back().gapAfterUs = widest;
   } else {
     found = {count, 0, count, false};
-    const std::uint64_t length = LengthOf(durations);
-    bursts.back().gapAfterUs = AssumedGap(length, kAssumedPeriodUs);
+    bursts.back().gapAfterUs = AssumedGap(LengthOf(durations), kAssumedPeriodUs);
   }
 
   for (std::size_t b = 0; b < found.prefix; ++b) {

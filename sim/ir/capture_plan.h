@@ -18,11 +18,12 @@
 // kRepeatCodeDurations): then the prefix alone, as a remote that sends repeat codes only
 // while the key stays down.
 //
-// Where the capture cannot say: when nothing repeats (a single frame, or one transmission
-// of several bursts), the whole capture is the unit, repeated every kAssumedPeriodUs (at
-// least kAssumedGapUs apart): a real remote might send repeat codes instead. A frame
-// followed by one repeat code is read as such, the repeat code's period taken from the
-// two bursts' starts.
+// Where the capture cannot say: when nothing repeats, the whole capture is the unit. A
+// single burst (one frame) then comes round every kAssumedPeriodUs, at least kAssumedGapUs
+// apart: a real remote might send repeat codes instead. One transmission of several bursts
+// (a frame in two parts, a frame pair seen once) comes round after the longest silence
+// inside it, as far apart as its own parts. A frame followed by one repeat code is read as
+// such, the repeat code's period taken from the two bursts' starts.
 
 #include <cstdint>
 #include <optional>

@@ -242,13 +242,13 @@ class IrParser {
   // Checks a raw key's durations and plans its press; false when it is left out.
   bool Capture(const Block& b, RemoteKey& key) {
     std::vector<std::uint64_t> data = *b.data;
-    // A final space is the recorder waiting for more, not part of the signal.
-    if (data.size() % 2 == 0) data.pop_back();
     if (data.size() > kMaxCaptureDurations) {
       Note(b, std::to_string(data.size()) + " durations, more than the " +
                   std::to_string(kMaxCaptureDurations) + " of any capture");
       return false;
     }
+    // A final space is the recorder waiting for more, not part of the signal.
+    if (data.size() % 2 == 0) data.pop_back();
     std::size_t burst = 0, longest = 0;
     for (std::size_t i = 0; i < data.size(); ++i) {
       const bool mark = i % 2 == 0;
