@@ -20,6 +20,9 @@ BenchResult Sample(int base) {
   r.wrong = 3 + base;
   r.missed = 40 + base;
   r.extra = 7 + base;
+  r.untrained = 6 + base;
+  r.untrainedPresses = 30 + base;
+  r.phantom = base - 1 + 4 * base;
   r.longPresses = 120 + base;
   r.longCorrect = 110 + base;
   r.shortPresses = 80 + base;
@@ -38,6 +41,9 @@ TEST(BenchDir, ReadsBackEveryCountBenchJsonWrites) {
   EXPECT_EQ(got.wrong, want.wrong);
   EXPECT_EQ(got.missed, want.missed);
   EXPECT_EQ(got.extra, want.extra);
+  EXPECT_EQ(got.untrained, want.untrained);
+  EXPECT_EQ(got.untrainedPresses, want.untrainedPresses);
+  EXPECT_EQ(got.phantom, want.phantom);
   EXPECT_EQ(got.longPresses, want.longPresses);
   EXPECT_EQ(got.longCorrect, want.longCorrect);
   EXPECT_EQ(got.shortPresses, want.shortPresses);
@@ -62,10 +68,10 @@ TEST(BenchDir, TotalsAddTheRowsThatRan) {
   rows[2].result = Sample(2);
   const std::string table = DirBenchTable(rows);
   // Trained: alternating, press-repeat and unsure, the results that store a code.
-  EXPECT_THAT(table, HasSubstr("| a.ir | 31 | 2 | 8 of 31 | 201 | 151 (75.1 %) | 4 | 41 | 8 | 91.7 | 50.6 |"));
+  EXPECT_THAT(table, HasSubstr("| a.ir | 31 | 2 | 8 of 31 | 201 | 151 (75.1 %) | 4 | 41 | 8 | 4 of 31 | 91.7 | 50.6 |"));
   EXPECT_THAT(table, HasSubstr("| b.ir | 0 | 0 | not benched: b.ir:4: bad hex byte |"));
   EXPECT_THAT(table, HasSubstr("| **2 remotes, 1 not benched** | 65 | 2 | 19 of 63 | 403 | 303 (75.2 %) | 9 | 83 | "
-                               "17 | 91.8 (223 of 243) | 50.9 (83 of 163) |"));
+                               "17 | 13 of 63 | 91.8 (223 of 243) | 50.9 (83 of 163) |"));
 }
 
 }  // namespace
