@@ -10,12 +10,16 @@ namespace ovalink {
 
 namespace {
 constexpr double kWaitLimitSeconds = 0.5;
-constexpr std::uint32_t kIdlePollMs = 30;
+// Frames of 10-15 ms (set-top boxes, lighting remotes) end between two polls 30 ms apart
+// and leave only a latched status behind: a press of one or two such frames was then spent
+// before a probe ever met it. Polling every 10 ms meets them; an idle wake-up costs three
+// port reads.
+constexpr std::uint32_t kIdlePollMs = 10;
+constexpr std::uint32_t kRejectedTrainPauseMs = 30;
 // A refused probe has usually met the end of a frame, and the remote's next frame is due
-// within one frame period (RC5 114 ms, RC6 107, NEC 108, Panasonic 130). Polled every 30 ms,
-// a remote whose period is close to a multiple of the poll falls into step with it and is met
-// at the end of every frame, and a frame shorter than the poll (Sony's 17-24 ms) can pass
-// unseen; so the frames after a refused probe are watched for with short sleeps.
+// within one frame period (RC5 114 ms, RC6 107, NEC 108, Panasonic 130). A remote whose
+// period is close to a multiple of the idle poll falls into step with it and is met at the
+// end of every frame; so the frames after a refused probe are watched for with short sleeps.
 constexpr std::uint32_t kWatchPollMs = 1;
 constexpr double kWatchSeconds = 0.15;
 constexpr double kProbeWindowSeconds = 0.01;
@@ -88,6 +92,10 @@ int RCListener::CaptureTrains(SlotHistogram& histogram, int trainsWanted, int st
       // press is the one before the refused probe, if longer.
       if (probeRefused_) silence = std::max(silence, silenceBeforeTicks_);
       silenceBeforeTicks_ = silence;
+      // A status latched by a frame that ended before this poll is still the remote: a
+      // silence measured past it would span two frames and split one hold into presses.
+      lastActivityTicks_ = polledAt;
+      sawActivity_ = true;
       const int probed =
           RecordTrain(trainTimes_, kProbeWindowSeconds, &Port::PollReceiver, kGapSeconds);
       trainTimes_.clear();
@@ -116,7 +124,7 @@ int RCListener::CaptureTrains(SlotHistogram& histogram, int trainsWanted, int st
     }
     if (recorded < minReads_) {
       ReportLevel(0);
-      clock_.SleepMs(kIdlePollMs);
+      clock_.SleepMs(kRejectedTrainPauseMs);
       trainTimes_.clear();
       return accepted;
     }

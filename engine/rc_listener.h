@@ -89,8 +89,11 @@ class RCListener : public Port {
   std::atomic<WindowHandle> window_{0};
 
  private:
-  // Reloads the store after training wrote a code; whether the code is now there.
-  bool reloadFinds(int button);
+  // Reloads the store after training wrote a code; whether the button now has that code.
+  bool reloadFinds(int button, const SlotPattern& pattern1, const SlotPattern& pattern2,
+                   bool pressRepeatForm);
+  // isRegistered under the code-list lock.
+  bool registeredElsewhere(const SlotPattern& pattern);
   // Sleeps in slices so that a stop request ends a long pause early.
   void PauseMs(std::uint32_t ms);
 

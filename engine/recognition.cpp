@@ -13,6 +13,9 @@ constexpr std::int64_t kRepeatWindowSeconds = 2;
 // about 130 ms (Panasonic's period; Samsung 108, Sony 45), and the 30 ms idle polls may
 // miss a short frame or two; a person takes longer to let go of a key and press it again.
 constexpr std::int64_t kHeldKeySilenceMs = 200;
+// Frames of one transmission less than this far apart (a frame pair's 25-45 ms, NEC's 40 ms
+// before its first repeat code): no one lets go of a key and presses it again that fast.
+constexpr std::int64_t kSameTransmissionSilenceMs = 80;
 // Two codes that fit a train within this many misfit points of each other, or within an
 // eighth of the better one's misfit, fit it about equally.
 constexpr int kAmbiguityPoints = 4;
@@ -25,6 +28,29 @@ constexpr int kDuelShare = 4;
 bool FullMatch(int matched, int total) { return total > 0 && matched == total; }
 // One run short: the train may still be this pattern's, with a run it did not fill.
 bool NearMatch(int matched, int total) { return total > 1 && matched == total - 1; }
+
+// A press-and-repeat code whose hold shape is its press shape: the remote repeats its whole
+// frame while the key is held (Sony, Samsung, Panasonic), so a press and the frames of a hold
+// look alike and only the silence between them tells them apart.
+bool WholeFrameRepeats(const SignalCode& code) {
+  if (code.codeFlag == 0) return false;
+  SlotPattern press = code.pattern1;
+  return similarAndMerge(press, code.pattern2) == 0;
+}
+
+// Whether the other buttons' press-and-repeat codes show that this code's hold shape is its
+// own: there are some, and none has a hold shape like it (a repeat code that keys share).
+// Such a remote sends a shape of its own after each press frame (Sharp's complement).
+bool OwnHoldShape(const SignalCode& code, const CodeList& codes) {
+  bool others = false;
+  for (const SignalCode& other : codes) {
+    if (other.codeFlag == 0 || other.button == code.button) continue;
+    others = true;
+    SlotPattern hold = code.pattern2;
+    if (similarAndMerge(hold, other.pattern2) == 0) return false;
+  }
+  return others;
+}
 
 bool AboutEqual(int better, int worse) {
   return worse - better < kAmbiguityPoints || worse - better <= better / kAmbiguityShare;
@@ -125,6 +151,9 @@ std::uint16_t RCListener::recognise() {
   if (CaptureTrains(histogram, 1, 0, 1) != 1) return kNoPress;
   const bool sameHold = silenceBeforeTicks_ != kNeverTicks &&
                         silenceBeforeTicks_ < kHeldKeySilenceMs * clock_.Frequency() / 1000;
+  const bool sameTransmission =
+      silenceBeforeTicks_ != kNeverTicks &&
+      silenceBeforeTicks_ < kSameTransmissionSilenceMs * clock_.Frequency() / 1000;
 
   std::lock_guard<std::mutex> lock(codeListLock_);
   // A press-and-repeat code's hold shape may be shared by every key of the remote: matched
@@ -137,9 +166,7 @@ std::uint16_t RCListener::recognise() {
   Candidate repeat;
   int matched = 0;
   int total = 0;
-  int otherHoldShapes = 0;  // press-and-repeat codes of buttons other than the last
   for (const SignalCode& code : codes_) {
-    if (code.codeFlag != 0 && !(haveLast && code.button == lastButton)) ++otherHoldShapes;
     for (int which = 0; which < 2; ++which) {
       const SlotPattern& pattern = which == 0 ? code.pattern1 : code.pattern2;
       matched = matchRuns(histogram, pattern, compareLength_, total);
@@ -158,23 +185,24 @@ std::uint16_t RCListener::recognise() {
   Candidate chosen;
   bool repeats = false;
   const bool pressStandsOut = presses.Found() && StandsOut(histogram, presses.Best(), codes_, compareLength_);
-  // After a silence no held key leaves, a train that is a press is a new press, even when a
-  // remote that repeats its whole frame makes it fit the hold shape about as well.
+  // After a silence no held key leaves, a train of a remote that repeats its whole frame is
+  // a new press even when it fits the hold shape about as well. A hold shape of its own
+  // still continues the press before it.
+  const bool pauseMakesAPress = !sameHold && repeat.Found() && WholeFrameRepeats(*repeat.code);
   if (pressStandsOut &&
-      (!repeat.Found() || !sameHold || presses.Best().misfit <= repeat.misfit ||
+      (!repeat.Found() || pauseMakesAPress || presses.Best().misfit <= repeat.misfit ||
        AboutEqual(repeat.misfit, presses.Best().misfit))) {
     chosen = presses.Best();
-  } else if (repeat.Found() && !sameHold && !presses.Found() && otherHoldShapes > 0 &&
-             !holdShapes.Found() && StandsOut(histogram, repeat, codes_, compareLength_)) {
-    // A hold shape that other buttons' codes do not share, after a pause no held key leaves:
-    // the remote sends its own after the first frame of every press (Sharp's complement), so
-    // it is a new press of that button. A repeat code that every key shares, or one that no
-    // other code shows to be the key's own, still only continues the last press.
-    chosen = repeat;
-  } else if (repeat.Found()) {
-    repeats = true;
-  } else if (!presses.Found() && holdShapes.Clear() && StandsOut(histogram, holdShapes.Best(), codes_, compareLength_)) {
+  } else if (!sameHold && !presses.Found() && !repeat.Found() && holdShapes.Clear() &&
+             OwnHoldShape(*holdShapes.Best().code, codes_) &&
+             StandsOut(histogram, holdShapes.Best(), codes_, compareLength_)) {
+    // After a pause, the hold shape of one button that is that button's own: its remote
+    // sends it after the first frame of every press, so it is a new press of that button.
+    // One code alone, or a shape other buttons share, shows nothing of the kind.
     chosen = holdShapes.Best();
+  } else if (repeat.Found() || (holdShapes.Found() && !presses.Found())) {
+    // A hold shape continues the last press, whichever code's it is.
+    repeats = true;
   }
 
   std::uint16_t result = kNoPress;
@@ -188,12 +216,17 @@ std::uint16_t RCListener::recognise() {
       result = chosen.second ? static_cast<std::uint16_t>(code.button | kAlternateMarker)
                              : code.button;
     } else if (sameHold && lastPress_ != kNoPress &&
-               (lastPress_ & ~kAlternateMarker) == code.button) {
-      // Another frame of the key being held, not a new press.
+               (lastPress_ & ~kAlternateMarker) == code.button &&
+               (WholeFrameRepeats(code) || OwnHoldShape(code, codes_) || sameTransmission)) {
+      // Another frame of the key being held, not a new press: its remote repeats the whole
+      // frame, or follows each frame with a shape of the key's own. A remote that says a key
+      // is held with a repeat code makes a quick second press of it a press.
       result = lastPress_;
     } else {
+      // Against the last value posted, not the last step's: an unrecognised train in
+      // between must not make a new press of the same key look like its auto-repeat.
       result = code.button;
-      if (code.button == lastCode_) result ^= kAlternateMarker;
+      if (code.button == lastPress_) result ^= kAlternateMarker;
     }
   }
   ReportLevel(presses.Found() || holdShapes.Found() || repeat.Found()

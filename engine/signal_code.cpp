@@ -111,6 +111,16 @@ bool isRegistered(const CodeList& codes, const SlotPattern& pattern) {
   return false;
 }
 
+bool resemblesRegistered(const CodeList& codes, const SlotPattern& pattern) {
+  for (const SignalCode& code : codes) {
+    SlotPattern copy = pattern;
+    if (similarAndMerge(copy, code.pattern1) == 0) return true;
+    copy = pattern;
+    if (similarAndMerge(copy, code.pattern2) == 0) return true;
+  }
+  return false;
+}
+
 int computeCompareLength(const CodeList& codes) {
   for (int s = kSlotCount - 1; s >= 0; --s) {
     for (const SignalCode& code : codes) {

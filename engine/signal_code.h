@@ -57,6 +57,10 @@ bool patternsEqual(const SlotPattern& a, const SlotPattern& b);
 // Whether some stored code has pattern1 or pattern2 byte-identical to `pattern`.
 bool isRegistered(const CodeList& codes, const SlotPattern& pattern);
 
+// Whether some stored code has pattern1 or pattern2 alike `pattern` as similarAndMerge
+// judges: a signal no train could tell from a stored one.
+bool resemblesRegistered(const CodeList& codes, const SlotPattern& pattern);
+
 // 1 + the highest slot any stored pattern has non-zero; 0 when none.
 int computeCompareLength(const CodeList& codes);
 

@@ -23,6 +23,15 @@ int HalfLimit(int limit) { return (limit + 1) / 2; }
 
 bool Alike(SlotPattern a, const SlotPattern& b) { return similarAndMerge(a, b) == 0; }
 
+// A pattern in which no slot reached the limit (a limit set too high) would match only
+// silence: such a code could never be pressed.
+bool HasActiveSlot(const SlotPattern& pattern) {
+  for (std::uint8_t slot : pattern) {
+    if (slot != 0) return true;
+  }
+  return false;
+}
+
 // Some remotes (Sharp's) follow every frame with a second shape, its complement, and repeat
 // only that while held. Each sharp keystroke is then two trains of different shapes, which
 // together make a pattern no single train matches. When the odd and the even trains of every
@@ -46,6 +55,41 @@ bool PressShapeBesideHoldShape(const std::vector<RCListener::TrainHalves>& halve
   }
   if (first) return false;
   out = press;
+  return true;
+}
+
+// Other remotes send every transmission as two frames of different shapes (a frame and its
+// complement; a prefix common to all keys and the key's own frame) and repeat the pair while
+// held. Each held capture then holds both shapes, one in its odd trains and one in its even
+// ones, and a pattern of their sum fits no single train.
+bool SendsFramePairs(const std::vector<RCListener::TrainHalves>& halves) {
+  if (halves.empty()) return false;
+  const SlotPattern& p = halves.front().odd;
+  const SlotPattern& q = halves.front().even;
+  if (Alike(p, q)) return false;
+  for (const RCListener::TrainHalves& h : halves) {
+    const bool straight = Alike(h.odd, p) && Alike(h.even, q);
+    const bool crossed = Alike(h.odd, q) && Alike(h.even, p);
+    if (straight == crossed) return false;
+  }
+  return true;
+}
+
+// Sharp keystrokes of a frame-pair remote: the probe spends each press's first frame, so the
+// odd trains are the second frame of the pair, the one a single press leaves to recognise.
+// Both captures must agree on which is which.
+bool ShapesOfFramePair(const std::vector<RCListener::TrainHalves>& halves, SlotPattern& press,
+                       SlotPattern& hold) {
+  if (halves.empty()) return false;
+  SlotPattern odd = halves.front().odd;
+  SlotPattern even = halves.front().even;
+  for (std::size_t i = 1; i < halves.size(); ++i) {
+    if (similarAndMerge(odd, halves[i].odd) != 0) return false;
+    if (similarAndMerge(even, halves[i].even) != 0) return false;
+  }
+  if (Alike(odd, even)) return false;
+  press = odd;
+  hold = even;
   return true;
 }
 }  // namespace
@@ -85,11 +129,22 @@ int RCListener::capturePatterns(int count, const std::string& prompt,
   return 0;
 }
 
-bool RCListener::reloadFinds(int button) {
+bool RCListener::reloadFinds(int button, const SlotPattern& pattern1, const SlotPattern& pattern2,
+                             bool pressRepeatForm) {
   loadCodes();
   // A code the registry did not take is not trained, whatever the patterns said: telling
-  // the user otherwise would leave a button that never responds.
-  return hasCode(button);
+  // the user otherwise would leave a button that never responds, or one that still answers
+  // to the old key when its old code could not be deleted either.
+  std::lock_guard<std::mutex> lock(codeListLock_);
+  const auto found = findCode(button);
+  return found != codes_.end() && (found->codeFlag != 0) == pressRepeatForm &&
+         patternsEqual(found->pattern1, pattern1) && patternsEqual(found->pattern2, pattern2);
+}
+
+bool RCListener::registeredElsewhere(const SlotPattern& pattern) {
+  std::lock_guard<std::mutex> lock(codeListLock_);
+  // A pattern alike a stored one, a shared hold shape included, could never be told from it.
+  return isRegistered(codes_, pattern) || resemblesRegistered(codes_, pattern);
 }
 
 int RCListener::trainButton(int button) {
@@ -109,40 +164,51 @@ int RCListener::trainButton(int button) {
     if (found != codes_.end()) removeCode(found);
   }
 
+  // Halves hold too few trains to threshold when the count is small.
+  const bool split = codeCount_ / 2 >= HalfLimit(limit_);
   std::vector<SlotPattern> hold;
-  if (int status = capturePatterns(kHoldPatterns, kHoldPrompt, hold); status != 0) return status;
+  std::vector<TrainHalves> holdHalves;
+  if (int status = capturePatterns(kHoldPatterns, kHoldPrompt, hold, split ? &holdHalves : nullptr);
+      status != 0) {
+    return status;
+  }
+  const bool framePairs = SendsFramePairs(holdHalves);
 
-  if (similarAndMerge(hold[0], hold[1]) == 0) {
-    // Every held press looks alike: the remote repeats one fixed shape while a key is held,
-    // so a single sharp press must be learnt as well.
+  if (framePairs || similarAndMerge(hold[0], hold[1]) == 0) {
+    // Every held press looks alike: the remote repeats one fixed shape (or pair) while a key
+    // is held, so a single sharp press must be learnt as well.
     ShowPrompt(kSharpIntroPrompt);
     PauseMs(kReleasePauseMs);
     std::vector<SlotPattern> sharp;
     std::vector<TrainHalves> halves;
-    // Halves hold too few trains to threshold when the count is small.
-    const bool split = codeCount_ / 2 >= HalfLimit(limit_);
     if (int status = capturePatterns(kSharpPatterns, kSharpPrompt, sharp, split ? &halves : nullptr);
         status != 0) {
       return status;
     }
     if (similarAndMerge(sharp[0], sharp[1]) != 0) return NotTrained;
-    PressShapeBesideHoldShape(halves, hold[0], sharp[0]);
+    if (framePairs) {
+      if (!ShapesOfFramePair(halves, sharp[0], hold[0])) return NotTrained;
+    } else {
+      PressShapeBesideHoldShape(halves, hold[0], sharp[0]);
+    }
+    if (!HasActiveSlot(sharp[0]) || !HasActiveSlot(hold[0])) return NotTrained;
     // The hold shape is not looked up: all keys of a remote may share it.
-    if (isRegistered(codes_, sharp[0])) return DuplicateSignal;
+    if (registeredElsewhere(sharp[0])) return DuplicateSignal;
     codes1.WriteBinary(name, sharp[0].data(), kSlotCount);
     codes2.WriteBinary(name, hold[0].data(), kSlotCount);
     flags.WriteDword(name, 1);
-    if (!reloadFinds(button)) return NotTrained;
+    if (!reloadFinds(button, sharp[0], hold[0], true)) return NotTrained;
     return similarAndMerge(hold[0], sharp[0]) != 0 ? TrainedPressRepeat : TrainedUnsure;
   }
 
   // Successive presses alternate between two shapes.
   if (similarAndMerge(hold[0], hold[2]) != 0) return NotTrained;
   if (similarAndMerge(hold[1], hold[3]) != 0) return NotTrained;
-  if (isRegistered(codes_, hold[0]) || isRegistered(codes_, hold[1])) return DuplicateSignal;
+  if (!HasActiveSlot(hold[0]) || !HasActiveSlot(hold[1])) return NotTrained;
+  if (registeredElsewhere(hold[0]) || registeredElsewhere(hold[1])) return DuplicateSignal;
   codes1.WriteBinary(name, hold[0].data(), kSlotCount);
   codes2.WriteBinary(name, hold[1].data(), kSlotCount);
-  if (!reloadFinds(button)) return NotTrained;
+  if (!reloadFinds(button, hold[0], hold[1], false)) return NotTrained;
   return similarAndMerge(hold[0], hold[1]) != 0 ? TrainedAlternating : TrainedUnsure;
 }
 

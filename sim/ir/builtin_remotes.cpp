@@ -1,5 +1,8 @@
 #include "sim/ir/builtin_remotes.h"
 
+#include "sim/ir/irdb_file.h"
+#include "sim/ir/text_file.h"
+
 namespace ovalink::sim {
 
 namespace {
@@ -715,7 +718,12 @@ Remote LoadRemote(const std::string& source) {
     if (text.empty()) throw ParseError(source, 0, "no such built-in remote");
     remotes = ParseLircdConf(text, source);
   } else {
-    remotes = LoadLircdConf(source);
+    const std::string text = ReadTextFile(source);
+    // The database's files say what they are on their first line; a `.ir` name without it
+    // is refused there, by the reader it asks for.
+    const bool irName = source.size() > 3 && source.compare(source.size() - 3, 3, ".ir") == 0;
+    if (irName || LooksLikeIrFile(text)) return ParseIrFile(text, source);
+    remotes = ParseLircdConf(text, source);
   }
   if (remotes.empty()) throw ParseError(source, 0, "no remote defined");
   return std::move(remotes.front());

@@ -33,9 +33,10 @@ constexpr std::string_view kBuiltinPrefix = "builtin:";
 // The lircd.conf text of built-in remote `name` (without the prefix); empty if none.
 std::string_view BuiltinRemoteText(std::string_view name);
 
-// `builtin:NAME`, or the path of a lircd.conf file whose first remote is taken. Throws
-// ParseError for an unknown built-in, an unreadable or malformed file, or a file without
-// a remote.
+// `builtin:NAME`, the path of an IR database file (`.ir`, or any file whose first line
+// says `Filetype: IR signals file`), or the path of a lircd.conf file whose first remote is
+// taken. Throws ParseError for an unknown built-in, an unreadable or malformed file, or a
+// file without a remote.
 Remote LoadRemote(const std::string& source);
 
 }  // namespace ovalink::sim

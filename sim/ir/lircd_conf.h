@@ -3,6 +3,7 @@
 // bi-phase, RC-MM, and raw codes. Only what is needed to re-create a remote's light is kept.
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -10,6 +11,9 @@
 #include "sim/ir/parse_error.h"
 
 namespace ovalink::sim {
+
+struct PressPlan;
+struct Remote;
 
 // The `flags` that change what a remote sends.
 enum RemoteFlag : std::uint32_t {
@@ -37,6 +41,10 @@ struct RemoteKey {
   // A raw key's durations in µs: pulses at even indices, ending with a pulse.
   std::vector<std::uint32_t> raw;
   int line = 0;
+  // Keys of a file that mixes protocols (the .ir captures): a key named by protocol is the
+  // first key of its own one-key remote; a raw capture comes with what a press of it sends.
+  std::shared_ptr<const Remote> protocol;
+  std::shared_ptr<const PressPlan> captured;
 };
 
 struct Remote {
@@ -66,6 +74,8 @@ struct Remote {
   std::uint32_t frequency = 0;
   std::uint32_t dutyCycle = 50;
   std::vector<RemoteKey> keys;
+  // Keys the reader left out, and why, one sentence each.
+  std::vector<std::string> notes;
 
   bool Has(RemoteFlag flag) const { return (flags & flag) != 0; }
   bool IsRaw() const { return Has(kFlagRawCodes); }

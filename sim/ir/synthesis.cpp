@@ -109,6 +109,9 @@ class FrameBuilder {
 
 Signal EncodeFrame(const Remote& remote, const RemoteKey& key, std::size_t codeIndex,
                    bool repeat, bool toggled) {
+  if (key.protocol && !key.protocol->keys.empty()) {
+    return EncodeFrame(*key.protocol, key.protocol->keys.front(), codeIndex, repeat, toggled);
+  }
   FrameBuilder b(remote, toggled);
   if (repeat && remote.HasRepeatCode()) {
     if (remote.Has(kFlagRepeatHeader)) b.Header();
@@ -150,6 +153,10 @@ std::uint32_t GapAfter(const Remote& remote, const Signal& frame, bool repeat) {
 }
 
 PressPlan PlanPress(const Remote& remote, const RemoteKey& key, bool toggled) {
+  if (key.captured) return *key.captured;
+  if (key.protocol && !key.protocol->keys.empty()) {
+    return PlanPress(*key.protocol, key.protocol->keys.front(), toggled);
+  }
   PressPlan plan;
   plan.carrierHz = remote.frequency;
   const std::size_t codes = key.codes.empty() ? 1 : key.codes.size();

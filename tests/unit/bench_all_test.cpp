@@ -42,5 +42,38 @@ TEST(BenchColumns, KnowsEachImpairmentByOneWordAndRefusesOthers) {
   EXPECT_THROW(BenchColumns({"jitter", "hail"}), CommandError);
 }
 
+// Presses of keys nobody trained have a column of their own, in the table and in the JSON.
+TEST(BenchAllTable, ReportsPhantomPressesOfUntrainedKeys) {
+  BenchCell cell;
+  cell.remote = "nec";
+  cell.column = "default";
+  cell.keys = 34;
+  cell.untrained = 6;
+  cell.minTrained = 28;
+  cell.total.presses = 200;
+  cell.total.correct = 199;
+  cell.total.missed = 1;
+  cell.total.untrainedPresses = 41;
+  cell.total.phantom = 3;
+  const std::string table = BenchAllTable({cell});
+  EXPECT_NE(table.find("| extra | phantom (of untrained presses) |"), std::string::npos) << table;
+  EXPECT_NE(table.find("| 28 of 28 | 200 | 199 | 0 | 1 | 0 | 3 of 41 |"), std::string::npos)
+      << table;
+  const std::string json = BenchAllJson({cell});
+  for (const char* part : {"\"untrained\": 6", "\"untrained_presses\": 41", "\"phantom\": 3"}) {
+    EXPECT_NE(json.find(part), std::string::npos) << part << " in " << json;
+  }
+}
+
+TEST(BenchSettings, LeavesAFifthOfTheKeysUntrainedUnlessTold) {
+  BenchSettings settings;
+  EXPECT_EQ(UntrainedKeys(settings, 34), 6u);
+  EXPECT_EQ(UntrainedKeys(settings, 4), 0u);
+  settings.untrained = 0;
+  EXPECT_EQ(UntrainedKeys(settings, 34), 0u);
+  settings.untrained = 40;
+  EXPECT_EQ(UntrainedKeys(settings, 34), 34u);
+}
+
 }  // namespace
 }  // namespace ovalink::quorsim

@@ -11,6 +11,8 @@ namespace {
 using test::SimulatedPc;
 constexpr std::int64_t kMs = SimulatedPc::kMs;
 constexpr std::int64_t kUs = SimulatedPc::kUs;
+// Line status read, and the register sequence around it, while nothing arrives.
+constexpr std::uint64_t kAccessesPerIdlePoll = 3;
 
 class CaptureTest : public ::testing::Test {
  protected:
@@ -33,6 +35,18 @@ TEST_F(CaptureTest, ProbeNeedsMoreThanMinReadsTimes) {
   EXPECT_EQ(HistogramSum(), 0u) << "probe times never reach the histogram";
   EXPECT_GT(pc.clock.NowNs(), 500 * kMs);
   EXPECT_LT(pc.clock.NowNs(), 560 * kMs);
+}
+
+// Exactly MinReads times in the probe are too few; one more proves a remote.
+TEST_F(CaptureTest, ProbeBoundaryLiesJustAboveMinReads) {
+  for (const int probed : {10, 11}) {
+    SlotHistogram captured{};
+    const std::int64_t start = pc.clock.NowNs() + 1000 * kMs;
+    pc.clock.Advance(start - pc.clock.NowNs());
+    pc.input.AddBurst(start, 1 + probed, 100 * kUs);
+    pc.input.AddBurst(start + 20 * kMs, 12, 100 * kUs);
+    EXPECT_EQ(engine.CaptureTrains(captured, 1, 0, 1), probed > 10 ? 1 : 0) << probed;
+  }
 }
 
 TEST_F(CaptureTest, RecordedTrainWithExactlyMinReadsTimesIsAccepted) {
@@ -144,6 +158,30 @@ TEST_F(CaptureTest, CloseWatchEndsAfterAFramePeriod) {
   EXPECT_EQ(engine.CaptureTrains(histogram, 1, 0, 1), 0);
   const auto quietWait = pc.bus.Accesses() - afterFirstWait;
   EXPECT_LT(quietWait * 5, afterFirstWait) << "a quiet wait polls every 30 ms again";
+}
+
+// Waiting costs one poll per idle sleep: 10 ms, so that a frame of 10 ms or more is met
+// while it lasts instead of leaving only a latched status behind.
+TEST_F(CaptureTest, QuietWaitPollsEveryTenMilliseconds) {
+  const auto before = pc.bus.Accesses();
+  EXPECT_EQ(engine.CaptureTrains(histogram, 1, 0, 1), 0);
+  const auto polls = (pc.bus.Accesses() - before) / kAccessesPerIdlePoll;
+  // 0.5 s of waiting: 51 polls at 10 ms, 46 at 11 ms, 56 at 9 ms.
+  EXPECT_GE(polls, 49u);
+  EXPECT_LE(polls, 53u);
+}
+
+// Short frames far apart (a set-top box: 6 ms every 104 ms). A poll that comes after a frame
+// has ended finds only the status it latched; that is still the remote, so the silence
+// before the next probe is measured from it and a held key stays one press.
+TEST_F(CaptureTest, LatchedStatusOfAFrameThatEndedCountsAsTheRemoteHeard) {
+  for (int k = 0; k < 5; ++k) pc.input.AddBurst(k * 104 * kMs, 30, 200 * kUs);
+  ASSERT_EQ(engine.CaptureTrains(histogram, 1, 0, 1), 1) << "probe frame 0, record frame 1";
+  histogram = {};
+  ASSERT_EQ(engine.CaptureTrains(histogram, 1, 0, 1), 1);
+  const std::int64_t frequency = engine.TheClock().Frequency();
+  EXPECT_LT(engine.SilenceBeforeTicks(), 150 * frequency / 1000)
+      << "measured from the latched status, not from the last frame recorded";
 }
 
 TEST_F(CaptureTest, EvenTrainsCanBeKeptApart) {

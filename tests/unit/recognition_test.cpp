@@ -46,6 +46,20 @@ class RecognitionTest : public ::testing::Test {
     return value;
   }
 
+  // A press of two frames whose first starts `silenceUs` after the last frame of the press
+  // before it ended, the capture starting just then: the silence the engine measures.
+  std::uint16_t PressAfterSilence(const Shape& shape, std::int64_t silenceUs) {
+    const std::int64_t start = lastPressEndNs + silenceUs * SimulatedPc::kUs;
+    EXPECT_GE(start, pc.clock.NowNs());
+    pc.clock.Advance(start - pc.clock.NowNs());
+    AddPress(pc.input, start, shape, 2);
+    lastPressEndNs = test::FrameEndNs(start + test::kFramePeriodNs, shape);
+    return engine.recognise();
+  }
+  double MeasuredSilenceMs() {
+    return double(engine.SilenceBeforeTicks()) * 1000.0 / double(pc.clock.Frequency());
+  }
+
   std::uintptr_t LastLevel() {
     return engine.levels.empty() ? 9999 : engine.levels.back();
   }
@@ -56,6 +70,9 @@ class RecognitionTest : public ::testing::Test {
   const Shape shapeB = ShapeWithMarkAt(9000);
   // Like a repeat frame: a long leader and one short mark, nothing of a key's data.
   const Shape repeatShape = {{0, 9000}, {12000, 600}};
+  // Another remote's repeat frame, or a key's own hold shape.
+  const Shape otherRepeat = {{0, 9000}, {14000, 600}};
+  std::int64_t lastPressEndNs = 0;
 };
 
 TEST_F(RecognitionTest, EmptyStoreRecognisesNothingAtLevelZero) {
@@ -141,19 +158,41 @@ TEST_F(RecognitionTest, RefusedFragmentDoesNotJoinANewPressToTheLastHold) {
   ASSERT_EQ(Press(shapeA), 7);
   pc.clock.Advance(800 * kMs);
   const std::int64_t start = pc.clock.NowNs();
-  pc.input.AddBurst(start, 1 + 4, test::kCharacterNs);  // the tail of the first frame
+  // The tail of the first frame, exactly MinReads events after the poll that noticed it.
+  pc.input.AddBurst(start, 1 + 10, test::kCharacterNs);
   AddPress(pc.input, start + 30 * kMs, shapeA, 2);
   EXPECT_EQ(engine.recognise(), 0x8007);
+}
+
+// A probe of more than MinReads events proves a remote and leaves nothing refused behind:
+// the frames that follow closely are still the same press.
+TEST_F(RecognitionTest, AcceptedProbeLeavesNoRefusedFragmentForTheNextPress) {
+  StoreCode(7, kPressRepeatForm, PatternOf(shapeA), PatternOf(shapeA));
+  const std::int64_t start = pc.clock.NowNs() + 1000 * kMs;
+  pc.clock.Advance(start - pc.clock.NowNs());
+  pc.input.AddBurst(start, 1 + 11, 100 * SimulatedPc::kUs);  // the poll takes the first
+  test::AddFrame(pc.input, start + test::kFramePeriodNs, shapeA);
+  lastPressEndNs = test::FrameEndNs(start + test::kFramePeriodNs, shapeA);
+  ASSERT_EQ(engine.recognise(), 7);
+  EXPECT_EQ(PressAfterSilence(shapeA, 150'000), 7) << "another frame of the key held";
 }
 
 // A remote that repeats its whole frame makes a press fit the hold shape as well as the press
 // shape; after a pause no held key leaves, it is a new press, not a repeat of the last.
 TEST_F(RecognitionTest, WholeFrameRepeatAfterAPauseIsANewPress) {
   const SlotPattern a = PatternOf(shapeA);
+  // The press shape a little looser than the hold shape, yet alike: every mark edge one slot
+  // further out, and the last mark two.
   SlotPattern looser = a;
-  for (int i = 0; i + 3 < kSlotCount; ++i) {
-    if (a[i] != 0) looser[i + 1] = looser[i + 2] = looser[i + 3] = 1;  // runs 3 slots longer
+  for (int i = 1; i + 2 < kSlotCount; ++i) {
+    if (a[i] != 0 && a[i - 1] == 0) looser[i - 1] = 1;
+    if (a[i] != 0 && a[i + 1] == 0) looser[i + 1] = 1;
   }
+  int last = kSlotCount - 1;
+  while (a[last] == 0) --last;
+  looser[last + 2] = 1;
+  SlotPattern merged = looser;
+  ASSERT_EQ(similarAndMerge(merged, a), 0) << "the two shapes of a whole-frame repeater";
   StoreCode(7, kPressRepeatForm, looser, a);
   ASSERT_EQ(Press(shapeA), 7);
   pc.clock.Advance(1000 * kMs);
@@ -162,24 +201,26 @@ TEST_F(RecognitionTest, WholeFrameRepeatAfterAPauseIsANewPress) {
 
 // A remote that follows every frame with its own second shape: the probe takes the frame and
 // the train is the second shape, for a new press as for a hold. After a pause it is a new
-// press; only a shape other buttons share as well merely continues the last press.
+// press of its button, unless that button was the last (then it continues that press, as a
+// hold shape does); a shape other buttons share as well merely continues the last press.
 TEST_F(RecognitionTest, HoldShapeOfOneButtonAloneAfterAPauseIsANewPress) {
-  StoreCode(7, kPressRepeatForm, PatternOf(shapeA), PatternOf(shapeB));
   const Shape other = ShapeWithMarkAt(3000);
-  StoreCode(8, kPressRepeatForm, PatternOf(other), PatternOf(repeatShape));
-  auto pressAndFollow = [&] {
-    test::AddPressWithRepeats(pc.input, pc.clock.NowNs(), shapeA, shapeB, 1);
+  const Shape otherFollow = ShapeWithMarkAt(11000);
+  StoreCode(7, kPressRepeatForm, PatternOf(shapeA), PatternOf(shapeB));
+  StoreCode(8, kPressRepeatForm, PatternOf(other), PatternOf(otherFollow));
+  auto pressAndFollow = [&](const Shape& press, const Shape& follow) {
+    test::AddPressWithRepeats(pc.input, pc.clock.NowNs(), press, follow, 1);
     const std::uint16_t value = engine.recognise();
     pc.clock.Advance(500 * kMs);
     return value;
   };
-  EXPECT_EQ(pressAndFollow(), 7);
-  EXPECT_EQ(pressAndFollow(), 0x8007);
-  EXPECT_EQ(pressAndFollow(), 7);
+  EXPECT_EQ(pressAndFollow(shapeA, shapeB), 7);
+  EXPECT_EQ(pressAndFollow(other, otherFollow), 8);
+  EXPECT_EQ(pressAndFollow(shapeA, shapeB), 7);
+  EXPECT_EQ(pressAndFollow(shapeA, shapeB), 7) << "the last button's own: its press goes on";
   StoreCode(8, kPressRepeatForm, PatternOf(other), PatternOf(shapeB));
-  const std::uint16_t pressed = Press(shapeA);
-  ASSERT_EQ(pressed & ~kAlternateMarker, 7);
-  EXPECT_EQ(pressAndFollow(), pressed) << "a shared hold shape continues the last press";
+  ASSERT_EQ(Press(other), 8);
+  EXPECT_EQ(pressAndFollow(shapeA, shapeB), 8) << "a shared hold shape continues the last press";
 }
 
 TEST_F(RecognitionTest, RepeatShapeContinuesLastPressWithinTwoWholeSeconds) {
@@ -192,6 +233,99 @@ TEST_F(RecognitionTest, RepeatShapeContinuesLastPressWithinTwoWholeSeconds) {
   pc.clock.Advance(3000 * kMs);
   EXPECT_EQ(Press(repeatShape), kNoPress) << "too long after the last recognised value";
   EXPECT_EQ(Press(repeatShape), kNoPress) << "a repeat after nothing repeats nothing";
+}
+
+// With one code stored nothing shows that its hold shape is that key's own and not every
+// key's: after nothing recognised, it repeats nothing (a held untrained key of the same
+// remote sends it too).
+TEST_F(RecognitionTest, RepeatShapeAfterNothingRepeatsNothingWithOneCodeStored) {
+  StoreCode(7, kPressRepeatForm, PatternOf(shapeA), PatternOf(repeatShape));
+  EXPECT_EQ(Press(repeatShape), kNoPress) << "nothing recognised before";
+  pc.clock.Advance(1000 * kMs);
+  EXPECT_EQ(Press(repeatShape), kNoPress) << "after a pause";
+  ASSERT_EQ(Press(shapeA), 7);
+  EXPECT_EQ(Press(shapeB), kNoPress);
+  EXPECT_EQ(Press(repeatShape), kNoPress) << "right after an unrecognised train";
+}
+
+// Only the press before decides which button a hold shape repeats.
+TEST_F(RecognitionTest, RepeatContinuesTheLastPressWhicheverCodesHoldShapeItFits) {
+  StoreCode(7, kPressRepeatForm, PatternOf(shapeA), PatternOf(repeatShape));
+  StoreCode(8, kPressRepeatForm, PatternOf(shapeB), PatternOf(otherRepeat));
+  const Shape odd = ShapeWithMarkAt(3000);
+  StoreCode(3, kAlternatingForm, PatternOf(odd), PatternOf(ShapeWithMarkAt(11000)));
+  ASSERT_EQ(Press(shapeA), 7);
+  EXPECT_EQ(Press(otherRepeat), 7) << "8's hold shape right after a press of 7";
+  ASSERT_EQ(Press(odd), 3);
+  EXPECT_EQ(Press(repeatShape), 3) << "7's hold shape right after the alternating button 3";
+}
+
+// A key's own hold shape after a pause continues its last press within the repeat window,
+// also when other buttons' codes show that each key has a hold shape of its own.
+TEST_F(RecognitionTest, OwnHoldShapeAfterAPauseContinuesTheLastPress) {
+  StoreCode(7, kPressRepeatForm, PatternOf(shapeA), PatternOf(repeatShape));
+  StoreCode(8, kPressRepeatForm, PatternOf(shapeB), PatternOf(otherRepeat));
+  ASSERT_EQ(Press(shapeA), 7);
+  pc.clock.Advance(700 * kMs);
+  EXPECT_EQ(Press(repeatShape), 7) << "within the repeat window";
+  pc.clock.Advance(3000 * kMs);
+  EXPECT_EQ(Press(repeatShape), kNoPress) << "after it";
+}
+
+// A remote with a hold shape of its own: however quickly a key is pressed again, the
+// second press is a press.
+TEST_F(RecognitionTest, QuickSecondPressOfAKeyWithItsOwnHoldShapeIsAPress) {
+  StoreCode(7, kPressRepeatForm, PatternOf(shapeA), PatternOf(repeatShape));
+  lastPressEndNs = pc.clock.NowNs();
+  ASSERT_EQ(PressAfterSilence(shapeA, 1'000'000), 7);
+  EXPECT_EQ(PressAfterSilence(shapeA, 115'000), 0x8007);
+  EXPECT_EQ(PressAfterSilence(shapeA, 165'000), 7);
+}
+
+// Whole-frame repeats continue a press only within the silence a held key leaves (200 ms).
+TEST_F(RecognitionTest, WholeFrameRepeatsContinueAPressOnlyWithinTheSilenceOfAHeldKey) {
+  StoreCode(7, kPressRepeatForm, PatternOf(shapeA), PatternOf(shapeA));
+  lastPressEndNs = pc.clock.NowNs();
+  ASSERT_EQ(PressAfterSilence(shapeA, 1'000'000), 7);
+  EXPECT_EQ(PressAfterSilence(shapeA, 199'500), 7) << "another frame of the key held";
+  ASSERT_NEAR(MeasuredSilenceMs(), 199.5, 0.05);
+  EXPECT_EQ(PressAfterSilence(shapeA, 200'500), 0x8007) << "a new press";
+  ASSERT_NEAR(MeasuredSilenceMs(), 200.5, 0.05);
+}
+
+// Where two keys' shapes differ, the key named must agree with the train in at least 2 more
+// of those slots than the other key's shape does, and in at least five of every eight.
+TEST_F(RecognitionTest, PressShapeMustWinItsDuelByTwoSlotsAndFiveInEight) {
+  struct Duel {
+    int own;     // slots only button 7's shape has, all heard
+    int others;  // slots only button 8's shape has, all heard
+    bool named;
+  };
+  for (const Duel duel : {Duel{1, 0, false}, Duel{2, 0, true}, Duel{5, 3, true}, Duel{6, 4, false}}) {
+    SCOPED_TRACE(std::to_string(duel.own) + " against " + std::to_string(duel.others));
+    // A 2 ms leader both shapes share, then single-slot marks 3 slots apart, 7's and 8's in
+    // turn; a shape far out that no train fills stands for each code's second one.
+    SlotPattern p7{}, p8{}, far{};
+    for (int i = 0; i < 20; ++i) p7[i] = p8[i] = 1;
+    for (int i = 900; i < 950; ++i) far[i] = 1;
+    std::vector<int> marks;
+    for (int own = duel.own, others = duel.others, slot = 30; own + others > 0; slot += 3) {
+      const bool ownTurn = own > 0 && (others == 0 || (slot / 3) % 2 == 0);
+      (ownTurn ? p7 : p8)[slot] = 1;
+      (ownTurn ? own : others) -= 1;
+      marks.push_back(slot);
+    }
+    StoreCode(7, kAlternatingForm, p7, far);
+    StoreCode(8, kAlternatingForm, p8, far);
+    const std::int64_t start = pc.clock.NowNs();
+    for (std::int64_t frame = start; frame < start + 2 * test::kFramePeriodNs;
+         frame += test::kFramePeriodNs) {
+      pc.input.AddBurst(frame, 33, test::kCharacterNs);
+      for (int slot : marks) pc.input.AddBurst(frame + (slot * 100 + 50) * SimulatedPc::kUs, 1, 1);
+    }
+    EXPECT_EQ(engine.recognise(), duel.named ? 7 : kNoPress);
+    pc.clock.Advance(500 * kMs);
+  }
 }
 
 TEST_F(RecognitionTest, RepeatWindowIsMeasuredInWholeCalendarSeconds) {

@@ -179,6 +179,40 @@ TEST_F(TrainingTest, KeyBoundToAnotherButtonIsRefusedAndLeavesButtonUntrained) {
   EXPECT_TRUE(engine.hasCode(5));
 }
 
+// A signal that differs from a stored one only where edges of two captures of one key
+// differ anyway cannot be told from it by any train: a near copy is a duplicate too, also of
+// another button's hold shape. Edges a few slots further apart are another signal.
+TEST_F(TrainingTest, SignalAlikeAStoredOneIsADuplicateAndOneJustBeyondIsNot) {
+  user.holds = {user.repeat, user.repeat, user.repeat, user.repeat};
+  user.sharps = {a, a};
+  ASSERT_EQ(Train(7), TrainedPressRepeat);
+  struct Case {
+    const char* what;
+    std::deque<Shape> holds;
+    std::deque<Shape> sharps;
+    int expected;
+  };
+  const Shape nearA = ShapeWithMarkAt(5100);
+  const Shape beyondA = ShapeWithMarkAt(5400);
+  const Shape nearRepeat = {{0, 9000}, {12100, 600}};
+  const Case cases[] = {
+      {"press shape a slot from 7's", {user.repeat, user.repeat, user.repeat, user.repeat},
+       {nearA, nearA}, DuplicateSignal},
+      {"press shape a slot from 7's hold shape", {user.repeat, user.repeat, user.repeat, user.repeat},
+       {nearRepeat, nearRepeat}, DuplicateSignal},
+      {"alternating shapes, one a slot from 7's", {nearA, d, nearA, d}, {}, DuplicateSignal},
+      {"press shape four slots from 7's", {user.repeat, user.repeat, user.repeat, user.repeat},
+       {beyondA, beyondA}, TrainedPressRepeat},
+  };
+  for (const Case& c : cases) {
+    user.holds = c.holds;
+    user.sharps = c.sharps;
+    EXPECT_EQ(Train(9), c.expected) << c.what;
+    EXPECT_EQ(engine.hasCode(9), c.expected != DuplicateSignal) << c.what;
+  }
+  EXPECT_TRUE(engine.hasCode(7));
+}
+
 TEST_F(TrainingTest, PatternsThatDoNotPairUpAreRefusedWithNothingWritten) {
   user.holds = {a, b, a, c};
   EXPECT_EQ(Train(4), NotTrained);
@@ -212,6 +246,54 @@ TEST_F(TrainingTest, CodeTheRegistryDidNotTakeIsNotReportedAsTrained) {
   pc.registry.SetRefuseChanges(false);
   user.holds = {a, b, a, b};
   EXPECT_EQ(Train(5), TrainedAlternating);
+}
+
+// Retraining a button while the registry takes nothing: neither the old code's deletion nor
+// the new code's write happens, and the reload finds the old code, which is no success.
+TEST_F(TrainingTest, RetrainingThatLeavesTheOldCodeInPlaceIsNotReportedAsTrained) {
+  user.holds = {a, b, a, b};
+  ASSERT_EQ(Train(5), TrainedAlternating);
+  pc.registry.SetRefuseChanges(true);
+  user.holds = {c, d, c, d};
+  EXPECT_EQ(Train(5), NotTrained);
+  user.holds = {user.repeat, user.repeat, user.repeat, user.repeat};
+  user.sharps = {c, c};
+  EXPECT_EQ(Train(5), NotTrained) << "in the press-and-repeat form";
+}
+
+// A limit that no slot reaches leaves patterns without a single active slot: stored, such a
+// code would match only silence. One slot that reaches it is enough.
+TEST_F(TrainingTest, PatternsWithoutAnActiveSlotAreNeverStored) {
+  // A frame whose slot 50 gets nine events a train, each slot of its mark at most two.
+  auto addDenseFrame = [&](std::int64_t at) {
+    pc.input.AddBurst(at, 33, test::kCharacterNs);
+    pc.input.AddBurst(at + 5'005 * SimulatedPc::kUs, 9, 10 * SimulatedPc::kUs);
+  };
+  auto trainWithLimit = [&](std::uint32_t limit, int button) {
+    RegKey(RegRoot::CurrentUser, kSettingsKey).WriteDword(kLimitValue, limit);
+    test::LevelRecordingListener listener(pc.Services());
+    listener.SetBase(SimulatedPc::kBase);
+    listener.AttachPromptWindow(0x77, kPromptControlId);
+    listener.loadCodes();
+    pc.link.onPrompt = [&](const std::string& text) {
+      if (text != kHold && text != kSharp) return;
+      for (int i = 0; i < 8; ++i) addDenseFrame(pc.clock.NowNs() + i * test::kFramePeriodNs);
+    };
+    const int result = listener.trainButton(button);
+    pc.link.onPrompt = nullptr;
+    pc.clock.Advance(2000 * kMs);
+    int active = 0;
+    if (listener.hasCode(button)) {
+      std::lock_guard<std::mutex> lock(listener.CodeListLock());
+      for (std::uint8_t slot : listener.findCode(button)->pattern1) active += slot;
+    }
+    return std::make_pair(result, active);
+  };
+  const auto [stored, activeSlots] = trainWithLimit(20, 3);
+  EXPECT_EQ(stored, TrainedUnsure) << "the same shape held and pressed";
+  EXPECT_EQ(activeSlots, 1);
+  EXPECT_EQ(trainWithLimit(255, 4).first, NotTrained);
+  EXPECT_FALSE(HasAnyValue("4"));
 }
 
 TEST_F(TrainingTest, NoSignalGivesUpAfterFifteenWholeSeconds) {

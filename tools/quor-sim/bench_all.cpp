@@ -43,6 +43,7 @@ std::vector<BenchCell> RunBenchAll(const BenchAllSettings& settings,
       for (int seed = 1; seed <= settings.seeds; ++seed) {
         BenchSettings run;
         run.presses = settings.presses;
+        run.untrained = settings.untrained;
         run.seed = std::uint64_t(seed);
         run.receiver = settings.profile(run.seed);
         column.impair(run.receiver);
@@ -54,6 +55,8 @@ std::vector<BenchCell> RunBenchAll(const BenchAllSettings& settings,
         t.wrong += r.wrong;
         t.missed += r.missed;
         t.extra += r.extra;
+        t.untrainedPresses += r.untrainedPresses;
+        t.phantom += r.phantom;
         t.longPresses += r.longPresses;
         t.longCorrect += r.longCorrect;
         t.shortPresses += r.shortPresses;
@@ -61,12 +64,13 @@ std::vector<BenchCell> RunBenchAll(const BenchAllSettings& settings,
         t.virtualSeconds += r.virtualSeconds;
         t.wallSeconds += r.wallSeconds;
         cell.keys = int(r.keys);
+        cell.untrained = r.untrained;
         cell.minTrained = std::min(cell.minTrained, TrainedKeys(r));
         ++cell.seeds;
         char line[160];
-        std::snprintf(line, sizeof line, "%s, %s, seed %d: %d/%d/%d/%d, %d keys trained, %.1f s",
+        std::snprintf(line, sizeof line, "%s, %s, seed %d: %d/%d/%d/%d, %d phantom, %d keys trained, %.1f s",
                       name.c_str(), column.name.c_str(), seed, r.correct, r.wrong, r.missed,
-                      r.extra, TrainedKeys(r), r.wallSeconds);
+                      r.extra, r.phantom, TrainedKeys(r), r.wallSeconds);
         if (progress) progress(line);
       }
       cells.push_back(std::move(cell));
@@ -87,13 +91,13 @@ std::string Percent(int part, int whole) {
 std::string BenchAllTable(const std::vector<BenchCell>& cells) {
   std::ostringstream out;
   out << "| remote | receiver | keys trained (fewest of a seed) | presses | correct | wrong | "
-         "missed | extra | 3+ frames correct | shorter correct |\n"
-         "|---|---|---|---|---|---|---|---|---|---|\n";
+         "missed | extra | phantom (of untrained presses) | 3+ frames correct | shorter correct |\n"
+         "|---|---|---|---|---|---|---|---|---|---|---|\n";
   for (const BenchCell& c : cells) {
     const BenchResult& t = c.total;
-    out << "| " << c.remote << " | " << c.column << " | " << c.minTrained << " of " << c.keys
+    out << "| " << c.remote << " | " << c.column << " | " << c.minTrained << " of " << c.keys - c.untrained
         << " | " << t.presses << " | " << t.correct << " | " << t.wrong << " | " << t.missed
-        << " | " << t.extra << " | " << Percent(t.longCorrect, t.longPresses) << " of "
+        << " | " << t.extra << " | " << t.phantom << " of " << t.untrainedPresses << " | " << Percent(t.longCorrect, t.longPresses) << " of "
         << t.longPresses << " | " << Percent(t.shortCorrect, t.shortPresses) << " of "
         << t.shortPresses << " |\n";
   }
@@ -108,9 +112,11 @@ std::string BenchAllJson(const std::vector<BenchCell>& cells) {
     const BenchResult& t = c.total;
     out << "  {\"remote\": \"" << c.remote << "\", \"receiver\": \"" << c.column
         << "\", \"seeds\": " << c.seeds << ", \"keys\": " << c.keys
-        << ", \"fewest_trained\": " << c.minTrained << ", \"presses\": " << t.presses
+        << ", \"untrained\": " << c.untrained << ", \"fewest_trained\": " << c.minTrained
+        << ", \"presses\": " << t.presses
         << ", \"correct\": " << t.correct << ", \"wrong\": " << t.wrong
         << ", \"missed\": " << t.missed << ", \"extra\": " << t.extra
+        << ", \"untrained_presses\": " << t.untrainedPresses << ", \"phantom\": " << t.phantom
         << ", \"long_presses\": " << t.longPresses << ", \"long_correct\": " << t.longCorrect
         << ", \"short_presses\": " << t.shortPresses << ", \"short_correct\": " << t.shortCorrect
         << "}" << (i + 1 < cells.size() ? "," : "") << "\n";

@@ -27,6 +27,7 @@ struct BenchAllSettings {
   std::vector<BenchColumn> columns;
   int seeds = 5;                     // 1..seeds
   int presses = 200;
+  int untrained = BenchSettings::kAFifth;
   // The profile for seed s, before the column's impairment.
   std::function<sim::ReceiverParams(std::uint64_t seed)> profile;
 };
@@ -37,6 +38,7 @@ struct BenchCell {
   std::string column;
   int seeds = 0;
   int keys = 0;
+  int untrained = 0;   // keys left untrained at each seed
   int minTrained = 0;  // fewest keys trained by any seed
   BenchResult total;   // counts summed over seeds
 };

@@ -23,7 +23,21 @@ struct PlannedPress {
   std::size_t key;
   std::int64_t startNs;
   std::size_t frames;
+  bool untrained;
 };
+
+// `count` distinct keys of `keys`, chosen by the seed.
+std::vector<bool> ChooseUntrained(std::size_t keys, std::size_t count, std::uint64_t seed) {
+  std::vector<std::size_t> order(keys);
+  for (std::size_t i = 0; i < keys; ++i) order[i] = i;
+  sim::SplitMix64 rng(seed * 104729 + 11);
+  std::vector<bool> chosen(keys, false);
+  for (std::size_t i = 0; i < count && i < keys; ++i) {
+    std::swap(order[i], order[i + std::size_t(rng.Next() % (keys - i))]);
+    chosen[order[i]] = true;
+  }
+  return chosen;
+}
 
 // Scores one press by the values posted from its start until the next press starts.
 // Returns whether it was correct.
@@ -77,9 +91,17 @@ BenchResult RunBench(const sim::Remote& remote, const BenchSettings& settings) {
   config.deliver = false;
   Lab lab(std::move(config));
 
+  const std::size_t untrainedCount = UntrainedKeys(settings, result.keys);
+  result.untrained = int(untrainedCount);
+  const std::vector<bool> untrained = ChooseUntrained(result.keys, untrainedCount, settings.seed);
   std::vector<bool> trained(result.keys, false);
   std::vector<bool> pressRepeat(result.keys, false);
+  std::vector<std::size_t> neverTrained;
   for (std::size_t key = 0; key < result.keys; ++key) {
+    if (untrained[key]) {
+      neverTrained.push_back(key);
+      continue;
+    }
     const int outcome = lab.Train(key, int(key));
     result.trainingResults.push_back(outcome);
     if (outcome >= 0 && outcome <= 4) ++result.training[outcome];
@@ -87,16 +109,25 @@ BenchResult RunBench(const sim::Remote& remote, const BenchSettings& settings) {
     pressRepeat[key] = outcome == TrainedPressRepeat || outcome == TrainedUnsure;
   }
   std::vector<std::size_t> usable;
-  for (std::size_t key = 0; key < result.keys; ++key)
+  std::size_t pressRepeatKeys = 0;
+  for (std::size_t key = 0; key < result.keys; ++key) {
     if (trained[key]) usable.push_back(key);
+    if (trained[key] && pressRepeat[key]) ++pressRepeatKeys;
+  }
+  // A person presses an untrained key the way the remote's other keys want to be pressed.
+  const bool remotePressRepeat = pressRepeatKeys * 2 > usable.size();
+  for (std::size_t key : neverTrained) pressRepeat[key] = remotePressRepeat;
+  std::vector<std::size_t> pressable = usable;
+  pressable.insert(pressable.end(), neverTrained.begin(), neverTrained.end());
 
   lab.Listen();
   sim::SplitMix64 rng(settings.seed * 7919 + 3);
   std::vector<PlannedPress> planned;
   std::int64_t at = lab.NowNs() + 500 * kMs;
   const std::size_t codesBefore = lab.Codes().size();
-  for (int i = 0; i < settings.presses && !usable.empty(); ++i) {
-    const std::size_t key = usable[std::size_t(rng.Next() % usable.size())];
+  for (int scored = 0; scored < settings.presses && !usable.empty();) {
+    const std::size_t key = pressable[std::size_t(rng.Next() % pressable.size())];
+    scored += !untrained[key];
     double holdMs;
     if (pressRepeat[key]) {
       holdMs = rng.Unit() < 0.5 ? 0.0 : rng.Between(500, 2000);
@@ -111,7 +142,7 @@ BenchResult RunBench(const sim::Remote& remote, const BenchSettings& settings) {
     const std::int64_t start = std::max(at + kMs, free + kMs);
     std::size_t frames = 0;
     const std::int64_t last = PressLikeAPerson(lab, key, pressRepeat[key], start, holdMs, &frames);
-    planned.push_back({key, start, frames});
+    planned.push_back({key, start, frames, untrained[key]});
     at = last + std::int64_t(holdMs * double(kMs)) + std::int64_t(rng.Between(300, 1500) * double(kMs));
   }
   lab.RunUntil(at + 1500 * kMs);
@@ -126,12 +157,20 @@ BenchResult RunBench(const sim::Remote& remote, const BenchSettings& settings) {
         i + 1 < planned.size() ? planned[i + 1].startNs : std::numeric_limits<std::int64_t>::max();
     std::vector<std::uint16_t> values;
     while (next < codes.size() && codes[next].atNs < planned[i].startNs) before = codes[next++].value;
+    const std::uint16_t valuesBefore = before;
     while (next < codes.size() && codes[next].atNs < end) {
       values.push_back(codes[next].value);
       latencies.push_back(double(codes[next].latencyNs) / double(kMs));
       ++next;
     }
-    const bool correct = Score(values, before, int(planned[i].key), result);
+    if (!values.empty()) before = values.back();
+    if (planned[i].untrained) {
+      // Whatever it posts, a key nobody trained sends a command nobody asked for.
+      ++result.untrainedPresses;
+      result.phantom += !values.empty();
+      continue;
+    }
+    const bool correct = Score(values, valuesBefore, int(planned[i].key), result);
     if (planned[i].frames >= kLongPressFrames) {
       ++result.longPresses;
       result.longCorrect += correct;
@@ -139,15 +178,19 @@ BenchResult RunBench(const sim::Remote& remote, const BenchSettings& settings) {
       ++result.shortPresses;
       result.shortCorrect += correct;
     }
-    if (!values.empty()) before = values.back();
   }
-  result.presses = int(planned.size());
+  result.presses = int(planned.size()) - result.untrainedPresses;
   result.latencyMedianMs = Percentile(latencies, 0.5);
   result.latencyP99Ms = Percentile(latencies, 0.99);
   result.virtualSeconds = double(lab.NowNs()) / 1e9;
   result.wallSeconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - wallStart).count();
   return result;
+}
+
+std::size_t UntrainedKeys(const BenchSettings& settings, std::size_t keys) {
+  if (settings.untrained == BenchSettings::kAFifth) return keys / 5;
+  return std::min(keys, std::size_t(std::max(settings.untrained, 0)));
 }
 
 int TrainedKeys(const BenchResult& r) {
@@ -169,7 +212,8 @@ std::string BenchJson(const BenchResult& r) {
   }
   out << "},\n \"presses\": " << r.presses << ", \"correct\": " << r.correct
       << ", \"wrong\": " << r.wrong << ", \"missed\": " << r.missed << ", \"extra\": " << r.extra
-      << ",\n \"long_presses\": {\"presses\": " << r.longPresses << ", \"correct\": " << r.longCorrect
+      << ",\n \"untrained\": " << r.untrained << ", \"untrained_presses\": " << r.untrainedPresses
+      << ", \"phantom\": " << r.phantom << ",\n \"long_presses\": {\"presses\": " << r.longPresses << ", \"correct\": " << r.longCorrect
       << "}, \"short_presses\": {\"presses\": " << r.shortPresses
       << ", \"correct\": " << r.shortCorrect << "}";
   std::snprintf(numbers, sizeof numbers,
@@ -183,17 +227,19 @@ std::string BenchJson(const BenchResult& r) {
 std::string BenchSummary(const BenchResult& r) {
   std::ostringstream out;
   char line[256];
-  out << "remote " << r.remote << ": " << r.keys << " keys trained:";
+  out << "remote " << r.remote << ": " << r.keys - std::size_t(r.untrained) << " keys trained:";
   for (int i = 0; i < 5; ++i) {
     if (r.training[i]) out << ' ' << TrainingResultMessage(i).name << ' ' << r.training[i];
   }
   const double percent = r.presses ? 100.0 * r.correct / r.presses : 0.0;
   std::snprintf(line, sizeof line,
                 "\n%d presses: %d correct (%.1f %%), %d wrong, %d missed, %d extra\n"
+                "%d presses of %d untrained keys: %d phantom\n"
                 "of three frames or more: %d of %d correct; shorter: %d of %d correct\n"
                 "latency: median %.3f ms, p99 %.3f ms\n"
                 "%.1f s of virtual time in %.2f s\n",
-                r.presses, r.correct, percent, r.wrong, r.missed, r.extra, r.longCorrect,
+                r.presses, r.correct, percent, r.wrong, r.missed, r.extra, r.untrainedPresses,
+                r.untrained, r.phantom, r.longCorrect,
                 r.longPresses, r.shortCorrect, r.shortPresses, r.latencyMedianMs,
                 r.latencyP99Ms, r.virtualSeconds, r.wallSeconds);
   out << line;

@@ -12,7 +12,11 @@
 namespace ovalink::quorsim {
 
 struct BenchSettings {
-  std::size_t keys = 34;  // the remote's first keys, trained on buttons 0..keys-1
+  std::size_t keys = 34;  // the remote's first keys; key i is trained on button i
+  // Of those, how many are left untrained and pressed anyway, as people press keys they
+  // never trained; kAFifth: a fifth of the keys.
+  static constexpr int kAFifth = -1;
+  int untrained = kAFifth;
   int presses = 200;
   std::uint64_t seed = 1;
   sim::ReceiverParams receiver;  // impairments
@@ -27,6 +31,10 @@ struct BenchResult {
   int wrong = 0;
   int missed = 0;
   int extra = 0;
+  // Presses of untrained keys, between the others, and those of them that posted a value.
+  int untrained = 0;  // keys left untrained
+  int untrainedPresses = 0;
+  int phantom = 0;
   // Presses that send three frames or more, and the shorter ones: the engine spends a
   // press's first frame proving that a remote sends, so short presses are the fragile ones.
   int longPresses = 0;
@@ -41,6 +49,9 @@ struct BenchResult {
 };
 
 BenchResult RunBench(const sim::Remote& remote, const BenchSettings& settings);
+
+// How many of `keys` keys the settings leave untrained.
+std::size_t UntrainedKeys(const BenchSettings& settings, std::size_t keys);
 
 // Keys trained (any result that stores a code).
 int TrainedKeys(const BenchResult& result);

@@ -1,6 +1,7 @@
 #include "tools/quor-sim/cli.h"
 
 #include <cstdio>
+#include <iostream>
 
 #include "sim/ir/builtin_remotes.h"
 
@@ -25,8 +26,9 @@ std::vector<Command> Commands() {
        "press --remote R --key NAME [--hold MS] [--registry FILE] [--seed N] [receiver options]",
        RunPress},
       {"bench",
-       "bench --remote R | --all [--seeds N] [--columns default,jitter,drop,drift,noise]; "
-       "[--keys N] [--presses N] [--seed N] [--ideal] [--hunt middle|end] "
+       "bench --remote R | --all [--seeds N] [--columns default,jitter,drop,drift,noise] | "
+       "--dir DIR (every .ir and .conf file in it); "
+       "[--keys N] [--untrained N] [--presses N] [--seed N] [--ideal] [--hunt middle|end] "
        "[--low-line starts|ignored] [--jitter US] [--drift PCT] [--drop PCT] [--noise PER_S] "
        "[--json]",
        RunBenchCommand},
@@ -121,7 +123,9 @@ std::string RegistryPathOption(const Options& options, const std::string& fallba
 
 sim::Remote LoadRemoteFor(const std::string& source) {
   try {
-    return sim::LoadRemote(source);
+    sim::Remote remote = sim::LoadRemote(source);
+    for (const std::string& note : remote.notes) std::cerr << "quor-sim: note: " << note << "\n";
+    return remote;
   } catch (const sim::ParseError& e) {
     throw CommandError(e.what());
   }

@@ -49,7 +49,8 @@ class Options {
   std::map<std::string, std::string> values_;
 };
 
-// `builtin:NAME` or a lircd.conf path, its parse errors turned into a CommandError.
+// `builtin:NAME`, an .ir or lircd.conf path, its parse errors turned into a CommandError;
+// keys the reader left out are noted on stderr, "quor-sim: note: ..." a line.
 sim::Remote LoadRemoteFor(const std::string& source);
 
 // The registry file a command keeps its codes in: --registry, else `fallback`. An empty

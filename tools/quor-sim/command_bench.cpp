@@ -1,15 +1,18 @@
-// quor-sim bench --remote R [--keys N] [--presses N] [--seed N] [receiver options] [--json]
-// quor-sim bench --all [--seeds N] [--presses N] [--columns W,W..] [receiver options] [--json]
+// quor-sim bench --remote R [--keys N] [--untrained N] [--presses N] [--seed N] [receiver options] [--json]
+// quor-sim bench --all [--seeds N] [--untrained N] [--presses N] [--columns W,W..] [receiver options] [--json]
+// quor-sim bench --dir DIR [--keys N] [--untrained N] [--presses N] [--seed N] [receiver options] [--json]
 // Receiver options: [--ideal] [--hunt middle|end] [--low-line starts|ignored] [--jitter US]
 // [--drift PCT] [--drop PCT] [--noise PER_S].
 // How well a remote trains and how reliably its presses are recognised; with --all, every
-// built-in remote at the receiver profile and at each single impairment.
+// built-in remote at the receiver profile and at each single impairment; with --dir, every
+// remote file (.ir, .conf) of a folder.
 
 #include <iostream>
 #include <ostream>
 
 #include "sim/ir/builtin_remotes.h"
 #include "tools/quor-sim/bench_all.h"
+#include "tools/quor-sim/bench_dir.h"
 #include "tools/quor-sim/bench_run.h"
 #include "tools/quor-sim/cli.h"
 #include "tools/quor-sim/impairment_options.h"
@@ -33,12 +36,13 @@ std::vector<std::string> SplitCommas(const std::string& text) {
 
 void RunAll(const std::vector<std::string>& args, bool ideal, bool json, std::ostream& out) {
   Options options("bench", args,
-                  {{"seeds"}, {"presses"}, {"columns"}, {"hunt"}, {"low-line"}, {"jitter"},
+                  {{"seeds"}, {"presses"}, {"untrained"}, {"columns"}, {"hunt"}, {"low-line"}, {"jitter"},
                    {"drift"}, {"drop"}, {"noise"}});
   BenchAllSettings settings;
   for (std::string_view name : sim::kBuiltinRemoteNames) settings.remotes.emplace_back(name);
   settings.seeds = int(options.Integer("seeds", 5, 1, 1000));
   settings.presses = int(options.Integer("presses", 200, 1, 100000));
+  if (options.Has("untrained")) settings.untrained = int(options.Integer("untrained", 0, 0, 34));
   settings.columns = BenchColumns(SplitCommas(
       options.Has("columns") ? options.Text("columns") : "default,jitter,drop,drift,noise"));
   settings.profile = [&options, ideal](std::uint64_t seed) {
@@ -58,6 +62,31 @@ void RunAll(const std::vector<std::string>& args, bool ideal, bool json, std::os
     }
   }
 }
+// Every remote file of a folder, two at a time; what each child is given besides its file
+// is what this command was given.
+void RunDir(const std::vector<std::string>& args, bool ideal, bool json, std::ostream& out) {
+  Options options("bench", args,
+                  {{"dir", true}, {"keys"}, {"untrained"}, {"presses"}, {"seed"}, {"jitter"}, {"drift"},
+                   {"drop"}, {"noise"}, {"hunt"}, {"low-line"}});
+  DirBenchSettings settings;
+  settings.dir = options.Text("dir");
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const bool dir = args[i] == "--dir" || args[i].rfind("--dir=", 0) == 0;
+    if (args[i] == "--dir") ++i;
+    if (!dir) settings.benchArgs.push_back(args[i]);
+  }
+  if (ideal) settings.benchArgs.push_back("--ideal");
+  settings.inProcess.keys = std::size_t(options.Integer("keys", 34, 1, 34));
+  settings.inProcess.presses = int(options.Integer("presses", 200, 1, 100000));
+  if (options.Has("untrained")) {
+    settings.inProcess.untrained =
+        int(options.Integer("untrained", 0, 0, std::int64_t(settings.inProcess.keys)));
+  }
+  settings.inProcess.seed = std::uint64_t(options.Integer("seed", 1, 0, 1'000'000'000));
+  settings.inProcess.receiver = ReceiverFromOptions(options, settings.inProcess.seed, ideal);
+  const auto rows = RunDirBench(settings, [](const std::string& line) { std::cerr << line << '\n'; });
+  out << (json ? DirBenchJson(rows) : DirBenchTable(rows));
+}
 }  // namespace
 
 void RunBenchCommand(const std::vector<std::string>& arguments, std::ostream& out) {
@@ -65,12 +94,18 @@ void RunBenchCommand(const std::vector<std::string>& arguments, std::ostream& ou
   const bool json = TakeFlag(args, "--json");
   const bool ideal = TakeFlag(args, "--ideal");
   if (TakeFlag(args, "--all")) return RunAll(args, ideal, json, out);
+  for (const std::string& arg : args) {
+    if (arg == "--dir" || arg.rfind("--dir=", 0) == 0) return RunDir(args, ideal, json, out);
+  }
   Options options("bench", args,
-                  {{"remote", true}, {"keys"}, {"presses"}, {"seed"}, {"jitter"}, {"drift"},
+                  {{"remote", true}, {"keys"}, {"untrained"}, {"presses"}, {"seed"}, {"jitter"}, {"drift"},
                    {"drop"}, {"noise"}, {"hunt"}, {"low-line"}});
   const sim::Remote remote = LoadRemoteFor(options.Text("remote"));
   BenchSettings settings;
   settings.keys = std::size_t(options.Integer("keys", 34, 1, 34));
+  if (options.Has("untrained")) {
+    settings.untrained = int(options.Integer("untrained", 0, 0, std::int64_t(settings.keys)));
+  }
   settings.presses = int(options.Integer("presses", 200, 1, 100000));
   settings.seed = std::uint64_t(options.Integer("seed", 1, 0, 1'000'000'000));
   settings.receiver = ReceiverFromOptions(options, settings.seed, ideal);

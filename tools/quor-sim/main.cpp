@@ -45,7 +45,8 @@ void Usage(std::ostream& out) {
   for (const auto& command : ovalink::quorsim::Commands()) {
     out << "  quor-sim " << command.usage << "\n";
   }
-  out << "R is a lircd.conf file or builtin:NAME (see 'quor-sim remotes').\n"
+  out << "R is an IR database file (.ir), a lircd.conf file or builtin:NAME (see 'quor-sim "
+         "remotes').\n"
          "receiver options: [--ideal] [--hunt middle|end] [--low-line starts|ignored] "
          "[--jitter US] [--drift PCT] [--drop PCT] [--noise PER_S]\n";
 }

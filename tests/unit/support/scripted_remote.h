@@ -2,6 +2,7 @@
 // A crude remote for engine tests: a shape is a list of marks, each turned into characters at
 // the SIR character rate, and a press is a series of frames of one shape.
 
+#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -20,6 +21,16 @@ inline void AddFrame(ScriptedInput& input, std::int64_t startNs, const Shape& sh
     const int count = int(std::int64_t(lengthUs) * 1000 / kCharacterNs) + 1;
     input.AddBurst(startNs + markUs * SimulatedPc::kUs, count, kCharacterNs);
   }
+}
+
+// When the last character of a frame of `shape` that starts at `startNs` completes.
+inline std::int64_t FrameEndNs(std::int64_t startNs, const Shape& shape) {
+  std::int64_t end = startNs;
+  for (auto [markUs, lengthUs] : shape) {
+    const int count = int(std::int64_t(lengthUs) * 1000 / kCharacterNs) + 1;
+    end = std::max(end, startNs + markUs * SimulatedPc::kUs + (count - 1) * kCharacterNs);
+  }
+  return end;
 }
 
 // `frames` frames of `shape`, one every 40 ms from `startNs`; returns the end of the press.

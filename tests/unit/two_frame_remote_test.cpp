@@ -1,0 +1,83 @@
+// Remotes whose every transmission is two frames of different shapes, a silence longer than
+// the one that ends a train between them, repeated as a pair while the key is held: a frame
+// and its complement (A/V receivers, older TVs), or a prefix common to all keys followed by
+// the key's own frame (extended codes). Trained and pressed as a user would, in the lab.
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+
+#include "engine/engine_types.h"
+#include "sim/ir/lircd_conf.h"
+#include "sim/ir/receiver_model.h"
+#include "tools/quor-sim/bench_run.h"
+
+namespace ovalink::quorsim {
+namespace {
+
+// Pulse-distance bits as such remotes send them, least significant first.
+std::string Bits(std::uint32_t value, int count, int mark, int zero, int one) {
+  std::string out;
+  for (int i = 0; i < count; ++i) {
+    out += std::to_string(mark) + " " + std::to_string((value >> i) & 1u ? one : zero) + " ";
+  }
+  return out;
+}
+
+// 15-bit frames of 260 µs marks (5 address bits, 8 command bits, 2 check bits), the second
+// frame of a pair with command and check bits inverted, 45 ms apart.
+std::string ComplementPairRemote(int keys) {
+  std::string text = "begin remote\n name pair\n flags RAW_CODES\n gap 45000\n begin raw_codes\n";
+  for (int k = 0; k < keys; ++k) {
+    const std::uint32_t command = 0x11u * std::uint32_t(k + 1);
+    const std::uint32_t first = 0x1Au | (command << 5) | (1u << 13);
+    const std::uint32_t second = 0x1Au | ((~command & 0xFFu) << 5) | (2u << 13);
+    text += "  name K" + std::to_string(k) + "\n   " + Bits(first, 15, 260, 800, 1880) +
+            "260 45000 " + Bits(second, 15, 260, 800, 1880) + "260\n";
+  }
+  return text + " end raw_codes\nend remote\n";
+}
+
+// NEC-style frames: a prefix that every key sends first, 25 ms, then the key's own frame.
+std::string SharedPrefixRemote(int keys) {
+  const auto frame = [](std::uint32_t code) {
+    return "8500 4200 " + Bits(code, 32, 560, 520, 1560) + "560";
+  };
+  std::string text = "begin remote\n name prefix\n flags RAW_CODES\n gap 25000\n begin raw_codes\n";
+  for (int k = 0; k < keys; ++k) {
+    const std::uint32_t command = 0x13u * std::uint32_t(k + 1) & 0xFFu;
+    const std::uint32_t own = 0xA55Au | (command << 16) | ((~command & 0xFFu) << 24);
+    text += "  name K" + std::to_string(k) + "\n   " + frame(0xFA05A55Au) + " 25000 " +
+            frame(own) + "\n";
+  }
+  return text + " end raw_codes\nend remote\n";
+}
+
+TEST(TwoFrameRemoteTest, EveryKeyTrainsFromTheFrameAPressLeavesAndEveryPressCounts) {
+  struct Case {
+    const char* name;
+    std::string text;
+  };
+  const Case cases[] = {{"frame and complement", ComplementPairRemote(8)},
+                        {"shared prefix", SharedPrefixRemote(8)}};
+  for (const Case& c : cases) {
+    for (std::uint64_t seed : {1u, 2u}) {
+      BenchSettings settings;
+      settings.keys = 8;
+      settings.untrained = 0;
+      settings.presses = 60;
+      settings.seed = seed;
+      settings.receiver = sim::RealisticReceiver(seed);
+      const BenchResult r = RunBench(sim::ParseLircdConf(c.text, "two_frames.conf").front(), settings);
+      SCOPED_TRACE(std::string(c.name) + ", seed " + std::to_string(seed));
+      EXPECT_EQ(r.training[TrainedPressRepeat], 8) << "the press shape apart from the hold shape";
+      EXPECT_EQ(r.wrong, 0);
+      EXPECT_EQ(r.extra, 0);
+      EXPECT_GE(r.correct * 100, r.presses * 97);
+    }
+  }
+}
+
+}  // namespace
+}  // namespace ovalink::quorsim
