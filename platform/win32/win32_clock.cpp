@@ -1,6 +1,7 @@
 #include "platform/win32/win32_clock.h"
 
 #include <windows.h>
+#include <mmsystem.h>
 
 #include <ctime>
 
@@ -18,7 +19,21 @@ std::int64_t Win32Clock::Frequency() {
   return frequency.QuadPart;
 }
 
-void Win32Clock::SleepMs(std::uint32_t ms) { Sleep(ms); }
+namespace {
+// Sleep rounds up to the system timer's tick, 15.6 ms unless some program asked for a finer
+// one: the capture's 10 ms idle polls and 1 ms close watch would come every tick instead.
+constexpr std::uint32_t kDefaultTickMs = 16;
+}  // namespace
+
+void Win32Clock::SleepMs(std::uint32_t ms) {
+  if (ms >= kDefaultTickMs) {
+    Sleep(ms);
+    return;
+  }
+  const bool finer = timeBeginPeriod(1) == TIMERR_NOERROR;
+  Sleep(ms);
+  if (finer) timeEndPeriod(1);
+}
 
 std::int64_t Win32Clock::CalendarSeconds() { return static_cast<std::int64_t>(std::time(nullptr)); }
 
