@@ -14,6 +14,7 @@
 #include "ui/about.h"
 #include "ui/ask_dialog.h"
 #include "ui/dialog_open_flags.h"
+#include "ui/main_window_mark.h"
 #include "ui/menu_item.h"
 #include "ui/messages.h"
 #include "ui/setting.h"
@@ -107,6 +108,7 @@ BOOL CGUIDlg::OnInitDialog() {
   m_tray.SetMenuTable(IDB_MENU_IMAGES, g_trayMenuItems, kTrayMenuItemCount);
   m_tray.SetIcon(IDR_MAINFRAME);
   SetWindowText(kAppCaption);
+  MarkMainWindow(m_hWnd);
   PostMessage(WM_RC_START);
   return TRUE;
 }
@@ -116,6 +118,7 @@ bool CGUIDlg::DestroyWindow() {
     ::KillTimer(m_hWnd, m_timerId);
     m_timerId = 0;
   }
+  UnmarkMainWindow(m_hWnd);
   return C_Dialog::DestroyWindow();
 }
 

@@ -208,6 +208,15 @@ check "setup exit status 0" test $? = 0
 check "Quor.exe started with D, then with I" test "$(invocations | tr '\n' ' ')" = "[D] [I] "
 end
 
+begin "setup says when the driver cannot be installed, and installs everything else"
+rm -f "$log"
+STAND_IN_DRIVER_FAILS=1 wine "$stand_in_setup" /S
+check "silent setup exit status 3" test $? = 3
+check "Quor.exe started with D, then with I" test "$(invocations | tr '\n' ' ')" = "[D] [I] "
+setup_installs_files_and_menu "$install_dir"
+check "Quor.sys installed" cmp -s "$install_dir/Quor.sys" "$work/Quor.sys"
+end
+
 refuses_while_running() {
   local variant=$1
   begin "setup refuses to install over a running copy ($variant)"
@@ -250,9 +259,9 @@ probe send Ovalink 5011
 wait "$pid"
 end
 
-begin "uninstaller runs Quor.exe D and removes the driver with the rest"
+begin "uninstaller runs Quor.exe D and removes the rest even when the driver stays"
 rm -f "$log"
-uninstall
+STAND_IN_DRIVER_FAILS=1 uninstall
 check "Quor.exe started once, with D" test "$(invocations)" = "[D]"
 removed_everything
 end
