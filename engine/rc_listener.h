@@ -36,6 +36,11 @@ class RCListener : public Port {
   void ShowPrompt(const std::string& text);
 
   // --- capture of burst trains (worker thread, no lock) ---
+  // A train ends once it holds more times than this: it never holds more than one more.
+  static constexpr std::size_t kTrainSizeLimit = 1000;
+  // The sleep between two idle polls. The worker's other waits (a training pause, the pause
+  // after a port fault) look for a stop request as often.
+  static constexpr std::uint32_t kIdlePollMs = 30;
   using SampleOperation = int (Port::*)();
   int RecordTrain(std::vector<double>& times, double firstWindowSeconds, SampleOperation sample,
                   double gapSeconds);
@@ -77,7 +82,7 @@ class RCListener : public Port {
   static constexpr std::int64_t kNeverTicks = INT64_MAX;
   std::int64_t SilenceBeforeTicks() const { return silenceBeforeTicks_; }
   std::int64_t LastRecognitionTime() const { return lastRecognitionTime_; }
-  std::size_t CodeCountStored();  // takes the code-list lock
+  std::size_t CodesInStore();  // takes the code-list lock
   std::mutex& CodeListLock() { return codeListLock_; }
   Clock& TheClock() { return clock_; }
 

@@ -11,6 +11,13 @@ constexpr std::uint8_t kDlab = 0x80;
 constexpr std::uint8_t kReceiverStatusMask = 0x1F;
 }  // namespace
 
+bool IsLegacyBase(std::uint32_t base) {
+  for (const std::uint16_t candidate : kCandidateBases) {
+    if (base == candidate) return true;
+  }
+  return false;
+}
+
 Port::Port(PortIo& io) : io_(io) { driverAvailable_ = OpenDriver(); }
 
 Port::~Port() {

@@ -21,6 +21,9 @@ namespace ovalink {
 // Legacy COM bases, in probe order.
 constexpr std::array<std::uint16_t, 4> kCandidateBases = {0x3F8, 0x2F8, 0x3E8, 0x2E8};
 
+// Whether `base` is one of kCandidateBases: the only addresses the program ever programs.
+bool IsLegacyBase(std::uint32_t base);
+
 class Port {
  public:
   // Opens the driver connection; whether that worked is DriverAvailable().

@@ -29,7 +29,7 @@ class CodeStoreTest : public ::testing::Test {
 
 TEST_F(CodeStoreTest, EmptyKeysLoadNothingButExistAfterwards) {
   EXPECT_EQ(engine.loadCodes(), 0);
-  EXPECT_EQ(engine.CodeCountStored(), 0u);
+  EXPECT_EQ(engine.CodesInStore(), 0u);
   EXPECT_EQ(engine.CompareLength(), 0);
   RegHandle handle = 0;
   // The keys were created by the load.
@@ -44,7 +44,7 @@ TEST_F(CodeStoreTest, LoadsInEnumerationOrderAndCountsEveryName) {
   RegKey(RegRoot::CurrentUser, kCodes1Key).WriteBinary("6", Ones(0, 1).data(), 999);
   RegKey(RegRoot::CurrentUser, kCodes2Key).WriteBinary("6", Ones(0, 1).data(), kSlotCount);
   EXPECT_EQ(engine.loadCodes(), 4) << "names without a valid code still count";
-  EXPECT_EQ(engine.CodeCountStored(), 2u);
+  EXPECT_EQ(engine.CodesInStore(), 2u);
   EXPECT_TRUE(engine.hasCode(12));
   EXPECT_TRUE(engine.hasCode(3));
   EXPECT_FALSE(engine.hasCode(5)) << "no Codes2 value";
@@ -78,7 +78,7 @@ TEST_F(CodeStoreTest, ValuesNotNamedByAButtonAreIgnoredAndTouchNoOtherKey) {
   Store("0", Ones(0, 3), Ones(0, 4));
   Store("3", Ones(0, 5), Ones(0, 6));
   EXPECT_EQ(engine.loadCodes(), 9) << "every name still counts";
-  EXPECT_EQ(engine.CodeCountStored(), 2u);
+  EXPECT_EQ(engine.CodesInStore(), 2u);
   EXPECT_EQ(engine.CompareLength(), 7) << "the strays' patterns take no part";
   {
     std::lock_guard<std::mutex> lock(engine.CodeListLock());

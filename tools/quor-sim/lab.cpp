@@ -5,6 +5,8 @@
 #include <ostream>
 
 #include "commands/button_captions.h"
+#include "commands/press_delivery.h"
+#include "engine/program_settings.h"
 #include "engine/training_messages.h"
 #include "engine/training_prompts.h"
 #include "tools/quor-sim/cli.h"
@@ -77,9 +79,17 @@ Lab::Lab(LabConfig config)
                             throw std::runtime_error("the simulated port driver is missing");
                           }};
   engine_ = std::make_unique<RCEngine>(services);
-  if (engine_->DetectPort() != sim::SimulatedPc::kBase) {
-    throw std::runtime_error("the simulated UART did not answer");
+  // The program's own start-up: the stored port, or one detected and stored; and Enable.
+  const std::uint32_t base =
+      SelectStoredPort(*engine_, [](const std::function<void()>& operation) { operation(); });
+  if (base != sim::SimulatedPc::kBase) {
+    engine_.reset();
+    InstallRegistry(nullptr);
+    throw std::runtime_error(base == 0 ? std::string("the simulated UART did not answer")
+                                       : "the registry's Port selects another UART than the "
+                                         "simulated one at 3F8; set Port to 0 or 0x3F8");
   }
+  enabled_ = ReadEnableSetting() != 0;
   engine_->loadCodes();
 }
 
@@ -226,10 +236,11 @@ void Lab::OnPost(std::uint32_t message, std::uintptr_t wParam) {
     std::string line = std::string("WM_RC_CODE ") + hex + " -> " + ButtonCaption(value & kPressIndexMask);
     if (config_.deliver) {
       playerOutput_.str("");
-      const SendResult sent = commands_->SendCommand(value, false);
+      const PressOutcome outcome = DeliverPress(*commands_, value, enabled_);
       static const char* const kResults[] = {"Sent", "TargetNotFound", "NoCommand",
                                              "RepeatSuppressed"};
-      line += std::string("   SendCommand: ") + kResults[int(sent)];
+      line += outcome.attempted ? std::string("   SendCommand: ") + kResults[int(outcome.result)]
+                                : std::string("   not sent: Enable is off");
       std::string received = playerOutput_.str();
       while (!received.empty() && received.back() == '\n') received.pop_back();
       for (std::size_t at = 0; (at = received.find('\n', at)) != std::string::npos;)

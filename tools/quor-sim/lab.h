@@ -103,6 +103,7 @@ class Lab {
   std::atomic<bool> training_{false};
   std::atomic<bool> closing_{false};  // what the worker does while being stopped goes unsaid
   bool tapping_ = false;
+  bool enabled_ = true;  // "Enable", read at start-up as the main window reads it
   std::string progress_;  // training levels, logged one line per pattern
 };
 
