@@ -5,8 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <shlobj.h>
-
 #include <functional>
 #include <optional>
 #include <string>
@@ -78,6 +76,9 @@ BOOL CALLBACK MatchWindow(HWND window, LPARAM data) {
   auto* search = reinterpret_cast<WindowSearch*>(data);
   DWORD owner = 0;
   ::GetWindowThreadProcessId(window, &owner);
+  // Asking a window of this process for its title waits for its thread, which a decoy's
+  // never answers: windows of other processes are passed over first.
+  if (search->process != 0 && owner != search->process) return TRUE;
   char title[256] = {}, className[256] = {};
   ::GetWindowTextA(window, title, sizeof title);
   ::GetClassNameA(window, className, sizeof className);
@@ -191,30 +192,6 @@ TEST_F(ProgramProcessTest, InstallCreatesTheKernelDriverServiceAndRemoveDeletesI
   // Removing what is not there ends quietly too: the service is gone, as asked.
   Process removeAgain(quor, "D");
   EXPECT_EQ(removeAgain.WaitForExit(), 0u);
-}
-
-TEST_F(ProgramProcessTest, AProgramPathTooLongForTheServiceIsNotRegisteredCut) {
-  // Deeper than the 260 characters a service's binary path may have.
-  std::string folder = FolderOf(quor);
-  while (folder.size() < 300) folder += "a-rather-long-folder-name\\";
-  ASSERT_EQ(::SHCreateDirectoryExA(nullptr, folder.c_str(), nullptr), ERROR_SUCCESS) << folder;
-  const std::string copy = folder + "Quor.exe";
-  ASSERT_TRUE(::CopyFileA(quor.c_str(), copy.c_str(), FALSE));
-  {
-    Process install(copy, "I");
-    ASSERT_TRUE(install.Started());
-    EXPECT_EQ(install.WaitForExit(), 1u);
-  }
-  const ServiceHandle service = ServiceManager().Open();
-  EXPECT_FALSE(service) << "a service was registered with a cut path";
-  if (service) ::DeleteService(service.get());
-  ::DeleteFileA(copy.c_str());
-  std::string cut = FolderOf(quor);
-  ::RemoveDirectoryA(folder.c_str());
-  while (folder.size() > cut.size()) {
-    folder.resize(folder.rfind('\\', folder.size() - 2) + 1);
-    ::RemoveDirectoryA(folder.c_str());
-  }
 }
 
 // A top-level window titled "Ovalink" that is not the program's: of any class, and hung

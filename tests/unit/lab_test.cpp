@@ -256,6 +256,7 @@ TEST(EngineLabTest, TrainThenPressAcrossTheHorizon) {
   const std::vector<PostedCode> codes = lab.Codes();
   ASSERT_FALSE(codes.empty());
   for (const PostedCode& code : codes) EXPECT_EQ(code.value & 0x7FFF, 7);
+  EXPECT_EQ(lab.TargetCallsOffThread(), 0) << "commands went to the media player from the worker";
 }
 
 // The program's own path from a press to its command: with Enable off nothing is sent, and
