@@ -174,6 +174,8 @@ product_with_driver="$work/product-with-driver"
 OVALINK_QUOR_SYS="$work/Quor.sys" "$root/scripts/make-setup.sh" x64 \
   "$package/stage-x64/Quor.exe" "$package/Quor.chm" "$product_with_driver" || exit 1
 wine "$product_with_driver/Ovalink-1.5-setup-x64.exe" /S
+# The program's install run reports that this driver does not start, and the setup says so.
+check "setup exit status 3: the stand-in Quor.sys cannot start" test $? = 3
 service_key='HKLM\System\CurrentControlSet\Services\Quor'
 check "service Quor registered" reg_has "$service_key"
 check "service Quor runs the installed Quor.sys" \
