@@ -14,7 +14,12 @@ RegKey::RegKey(RegRoot root, const std::string& path) : RegKey(ActiveRegistry(),
 
 RegKey::RegKey(RegistryStore& store, RegRoot root, const std::string& path) : store_(&store) {
   RegHandle handle = 0;
-  if (store_->CreateKey(root, path, &handle) == kRegOk) handle_ = handle;
+  if (store_->CreateKey(root, path, &handle) == kRegOk) {
+    handle_ = handle;
+  } else if (store_->OpenKeyForReading(root, path, &handle) == kRegOk) {
+    // A key the user may read but not change: its values still count, only writes fail.
+    handle_ = handle;
+  }
 }
 
 RegKey::~RegKey() { Close(); }

@@ -12,7 +12,9 @@ namespace ovalink {
 
 class RegKey {
  public:
-  // Opens `path` under `root` in the process-wide registry, creating missing keys.
+  // Opens `path` under `root` in the process-wide registry, creating missing keys. A key
+  // that exists but cannot be opened for writing is opened for reading: reads work, writes
+  // fail.
   RegKey(RegRoot root, const std::string& path);
   // Same, on an explicit store (tests, tools).
   RegKey(RegistryStore& store, RegRoot root, const std::string& path);

@@ -3,14 +3,16 @@
 
 #include <cstdint>
 
+#include "app/control_ids.h"
+
 namespace ovalink {
 
 // The virtual remote's buttons: indices 0-33, control identifiers 2013-2046.
 constexpr int kButtonCount = 34;
-constexpr int kFirstButtonId = 2013;
+constexpr int kFirstButtonId = IDC_FIRST_REMOTE_BUTTON;
 
 // The label above the level bar that shows the training prompts.
-constexpr int kPromptControlId = 1024;
+constexpr int kPromptControlId = IDC_LEVEL_LABEL;
 
 // Press value: the button index in bits 0-14, an alternate marker in bit 15 that differs
 // between consecutive distinct presses of one button. kNoPress is never posted.

@@ -1,8 +1,9 @@
 #include "commands/command_map.h"
 
-#include <climits>
+#include <optional>
 #include <vector>
 
+#include "app/button_value_name.h"
 #include "app/reg_key.h"
 #include "app/registry_layout.h"
 #include "app/shared_constants.h"
@@ -10,30 +11,6 @@
 #include "commands/command_delivery.h"
 
 namespace ovalink {
-
-namespace {
-
-bool IsBlank(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
-}  // namespace
-
-std::uint16_t CommandKeyFromName(const std::string& name) {
-  // Hand-written rather than std::atoi: overflow is undefined there, and the 32-bit and
-  // 64-bit builds must agree on every name.
-  std::size_t i = 0;
-  while (i < name.size() && IsBlank(name[i])) ++i;
-  bool negative = false;
-  if (i < name.size() && (name[i] == '+' || name[i] == '-')) negative = name[i++] == '-';
-  long long value = 0;
-  for (; i < name.size() && name[i] >= '0' && name[i] <= '9'; ++i) {
-    value = value * 10 + (name[i] - '0');
-    if (value > INT_MAX) {
-      value = negative ? -static_cast<long long>(INT_MIN) : INT_MAX;
-      break;
-    }
-  }
-  const long long signedValue = negative ? -value : value;
-  return static_cast<std::uint16_t>(static_cast<std::uint32_t>(signedValue));
-}
 
 CommandMap::CommandMap(TargetSystem& system) : CommandMap(system, ActiveRegistry()) {}
 
@@ -49,9 +26,11 @@ void CommandMap::LoadCommands() {
   key.EnumValueNames(names);
   if (!names.empty()) {
     for (const std::string& name : names) {
+      const std::optional<int> button = ButtonOfValueName(name);
+      if (!button) continue;
       RemoteCommandBytes bytes;
       if (key.ReadBinary(name, bytes.data(), kRemoteCommandBytes) != 0) continue;
-      commands_[CommandKeyFromName(name)] = DeserializeCommand(bytes);
+      commands_[static_cast<std::uint16_t>(*button)] = DeserializeCommand(bytes);
     }
     return;
   }
@@ -60,7 +39,7 @@ void CommandMap::LoadCommands() {
   for (std::size_t i = 0; i < kBuiltinCommandCount; ++i) {
     commands_[static_cast<std::uint16_t>(i)] = builtins[i];
     const RemoteCommandBytes bytes = SerializeCommand(builtins[i]);
-    key.WriteBinary(std::to_string(i), bytes.data(), kRemoteCommandBytes);
+    key.WriteBinary(ValueNameOfButton(static_cast<int>(i)), bytes.data(), kRemoteCommandBytes);
   }
 }
 

@@ -19,11 +19,6 @@ enum class SendResult {
   RepeatSuppressed = 3,  // a held button whose command does not repeat; nothing sent
 };
 
-// The binding key of a registry value name: the C runtime's atoi (leading blanks, a sign,
-// digits up to the first non-digit, saturating on overflow as the Windows runtime does),
-// truncated to 16 bits. "07" and "7" name the same button; "abc" names button 0.
-std::uint16_t CommandKeyFromName(const std::string& name);
-
 class CommandMap {
  public:
   // Loads the bindings from the process-wide registry.
@@ -36,7 +31,8 @@ class CommandMap {
 
   // Replaces the bindings with the values of the Commands key. When the key holds no value
   // (or cannot be opened), binds the built-in table and writes it there. Values that are
-  // not a REG_BINARY of exactly 48 bytes leave their button unbound; nothing is merged.
+  // not a REG_BINARY of exactly 48 bytes leave their button unbound, and values not named by a
+  // button (ButtonOfValueName) bind nothing; nothing is merged.
   void LoadCommands();
 
   // The record bound to the button of `pressValue` (bit 15 ignored); null when unbound.

@@ -10,12 +10,6 @@ namespace ovalink {
 
 namespace {
 constexpr double kWaitLimitSeconds = 0.5;
-// Frames of 10-15 ms (set-top boxes, lighting remotes) end between two polls 30 ms apart
-// and leave only a latched status behind: a press of one or two such frames was then spent
-// before a probe ever met it. Polling every 10 ms meets them; an idle wake-up costs three
-// port reads.
-constexpr std::uint32_t kIdlePollMs = 10;
-constexpr std::uint32_t kRejectedTrainPauseMs = 30;
 // A refused probe has usually met the end of a frame, and the remote's next frame is due
 // within one frame period (RC5 114 ms, RC6 107, NEC 108, Panasonic 130). A remote whose
 // period is close to a multiple of the idle poll falls into step with it and is met at the
@@ -25,7 +19,6 @@ constexpr double kWatchSeconds = 0.15;
 constexpr double kProbeWindowSeconds = 0.01;
 constexpr double kTrainWindowSeconds = 1.0;
 constexpr double kGapSeconds = 0.015;
-constexpr std::size_t kTrainSizeLimit = 1000;
 constexpr double kSlotWidthMs = 0.1;
 
 // Keeps the recording at time-critical priority and restores normal priority on every exit.
@@ -124,7 +117,7 @@ int RCListener::CaptureTrains(SlotHistogram& histogram, int trainsWanted, int st
     }
     if (recorded < minReads_) {
       ReportLevel(0);
-      clock_.SleepMs(kRejectedTrainPauseMs);
+      clock_.SleepMs(kRestMs);
       trainTimes_.clear();
       return accepted;
     }
@@ -145,7 +138,6 @@ int RCListener::AddToHistogram(SlotHistogram& histogram, double timeMs) {
   // Out-of-range doubles (and NaN) would make the int conversion undefined.
   if (!(slot >= 0.0 && slot < double(kSlotCount))) return 1;
   const auto index = static_cast<std::uint32_t>(static_cast<std::int32_t>(slot));
-  if (index > 999) return 1;
   histogram[index] = static_cast<std::uint8_t>(histogram[index] + 1);
   return 0;
 }

@@ -1,10 +1,9 @@
 // The store of trained codes: rebuilt from the registry as a whole, scanned by recognition.
 
-#include <cstdlib>
+#include <optional>
 #include <string>
 
-#include "app/reg_key.h"
-#include "app/registry_layout.h"
+#include "engine/code_registry.h"
 #include "engine/engine_types.h"
 #include "engine/rc_listener.h"
 
@@ -13,20 +12,13 @@ namespace ovalink {
 int RCListener::loadCodes() {
   std::lock_guard<std::mutex> lock(codeListLock_);
   codes_.clear();
-  RegKey codes1(RegRoot::CurrentUser, kCodes1Key);
-  RegKey codes2(RegRoot::CurrentUser, kCodes2Key);
-  RegKey flags(RegRoot::CurrentUser, kCodeFlagsKey);
-  std::vector<std::string> names;
-  codes1.EnumValueNames(names);
+  CodeRegistry registry;
+  const std::vector<std::string> names = registry.Names();
   for (const std::string& name : names) {
-    SignalCode code;
-    if (codes1.ReadBinary(name, code.pattern1.data(), kSlotCount) != 0) continue;
-    if (codes2.ReadBinary(name, code.pattern2.data(), kSlotCount) != 0) continue;
-    code.button = static_cast<std::uint16_t>(std::atoi(name.c_str()));
-    code.codeFlag = static_cast<std::uint8_t>(flags.ReadDword(name, 0));
-    codes_.push_back(code);
+    if (std::optional<SignalCode> code = registry.ReadOne(name)) codes_.push_back(*code);
   }
   compareLength_ = computeCompareLength(codes_);
+  // Every name counts, also one that is not a button's or holds no valid code.
   return static_cast<int>(names.size());
 }
 

@@ -9,9 +9,6 @@ namespace {
 constexpr auto kStopWait = std::chrono::milliseconds(1000);
 // How often Stop's wait lets the window's thread serve a worker waiting for it.
 constexpr auto kServeSlice = std::chrono::milliseconds(10);
-// After a port fault: one idle poll period before listening again, so a fault that repeats
-// at once does not spin the worker.
-constexpr std::uint32_t kFaultPauseMs = 30;
 }  // namespace
 
 RCEngine::RCEngine(const EngineServices& services) : RCListener(services) {}
@@ -125,7 +122,9 @@ void RCEngine::WorkerEntry() {
       } catch (...) {
       }
       if (StopRequested()) break;
-      clock_.SleepMs(kFaultPauseMs);
+      // One idle poll period before listening again: a fault that repeats at once must not
+      // spin the worker.
+      clock_.SleepMs(kRestMs);
     }
   }
   std::lock_guard<std::mutex> exitLock(exitMutex_);

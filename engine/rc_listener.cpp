@@ -7,9 +7,8 @@
 namespace ovalink {
 
 namespace {
-// A train ends after its 1001st time, so this is all the vector ever holds.
-constexpr std::size_t kMaxTrainTimes = 1001;
-constexpr std::uint32_t kStopCheckSliceMs = 30;
+// All a train's times vector ever holds.
+constexpr std::size_t kMaxTrainTimes = RCListener::kTrainSizeLimit + 1;
 
 // A hand-edited value outside what capture and training can work with (0 trains per pattern,
 // a threshold of 0, a negative minimum) would store codes that match anything. The stored
@@ -29,7 +28,8 @@ RCListener::RCListener(const EngineServices& services)
     return;
   }
   RegKey settings(RegRoot::CurrentUser, kSettingsKey);
-  minReads_ = ClampSetting(settings.ReadDword(kMinReadsValue, kDefaultMinReads), 1, kMaxTrainTimes - 1);
+  minReads_ = ClampSetting(settings.ReadDword(kMinReadsValue, kDefaultMinReads), 1,
+                           int(kTrainSizeLimit));
   // Histogram counters are 8 bits: more trains than 255 per pattern would wrap them.
   codeCount_ = ClampSetting(settings.ReadDword(kCodeCountValue, kDefaultCodeCount), 1, 255);
   limit_ = ClampSetting(settings.ReadDword(kLimitValue, kDefaultLimit), 1, 255);
@@ -46,13 +46,13 @@ void RCListener::ShowPrompt(const std::string& text) {
 
 void RCListener::PauseMs(std::uint32_t ms) {
   while (ms > 0 && !StopRequested()) {
-    const std::uint32_t slice = ms < kStopCheckSliceMs ? ms : kStopCheckSliceMs;
+    const std::uint32_t slice = ms < kRestMs ? ms : kRestMs;
     clock_.SleepMs(slice);
     ms -= slice;
   }
 }
 
-std::size_t RCListener::CodeCountStored() {
+std::size_t RCListener::CodesInStore() {
   std::lock_guard<std::mutex> lock(codeListLock_);
   return codes_.size();
 }

@@ -36,6 +36,16 @@ class RCListener : public Port {
   void ShowPrompt(const std::string& text);
 
   // --- capture of burst trains (worker thread, no lock) ---
+  // A train ends once it holds more times than this: it never holds more than one more.
+  static constexpr std::size_t kTrainSizeLimit = 1000;
+  // The sleep between two idle polls. Frames of 10-15 ms (set-top boxes, lighting remotes)
+  // end between two polls 30 ms apart and leave only a latched status behind, so a press of
+  // one or two such frames was spent before a probe ever met it; an idle wake-up costs three
+  // port reads.
+  static constexpr std::uint32_t kIdlePollMs = 10;
+  // The pause after a rejected train. The worker's other waits (a training pause, the pause
+  // after a port fault) look for a stop request as often.
+  static constexpr std::uint32_t kRestMs = 30;
   using SampleOperation = int (Port::*)();
   int RecordTrain(std::vector<double>& times, double firstWindowSeconds, SampleOperation sample,
                   double gapSeconds);
@@ -77,7 +87,7 @@ class RCListener : public Port {
   static constexpr std::int64_t kNeverTicks = INT64_MAX;
   std::int64_t SilenceBeforeTicks() const { return silenceBeforeTicks_; }
   std::int64_t LastRecognitionTime() const { return lastRecognitionTime_; }
-  std::size_t CodeCountStored();  // takes the code-list lock
+  std::size_t CodesInStore();  // takes the code-list lock
   std::mutex& CodeListLock() { return codeListLock_; }
   Clock& TheClock() { return clock_; }
 

@@ -1,10 +1,7 @@
 // Training: guides the user through holds and sharp presses, decides the code's form,
 // refuses duplicates and stores the code.
 
-#include <cstdio>
-
-#include "app/reg_key.h"
-#include "app/registry_layout.h"
+#include "engine/code_registry.h"
 #include "engine/engine_types.h"
 #include "engine/rc_listener.h"
 #include "engine/training_prompts.h"
@@ -148,16 +145,8 @@ bool RCListener::registeredElsewhere(const SlotPattern& pattern) {
 }
 
 int RCListener::trainButton(int button) {
-  RegKey codes1(RegRoot::CurrentUser, kCodes1Key);
-  RegKey codes2(RegRoot::CurrentUser, kCodes2Key);
-  RegKey flags(RegRoot::CurrentUser, kCodeFlagsKey);
-  char nameBuffer[16];
-  std::snprintf(nameBuffer, sizeof nameBuffer, "%d", button);
-  const std::string name(nameBuffer);
-
-  codes1.DeleteValue(name);
-  codes2.DeleteValue(name);
-  flags.DeleteValue(name);
+  CodeRegistry registry;
+  registry.DeleteOne(button);
   {
     std::lock_guard<std::mutex> lock(codeListLock_);
     auto found = findCode(button);
@@ -194,9 +183,7 @@ int RCListener::trainButton(int button) {
     if (!HasActiveSlot(sharp[0]) || !HasActiveSlot(hold[0])) return NotTrained;
     // The hold shape is not looked up: all keys of a remote may share it.
     if (registeredElsewhere(sharp[0])) return DuplicateSignal;
-    codes1.WriteBinary(name, sharp[0].data(), kSlotCount);
-    codes2.WriteBinary(name, hold[0].data(), kSlotCount);
-    flags.WriteDword(name, 1);
+    registry.WriteOne({std::uint16_t(button), kPressRepeatForm, sharp[0], hold[0]});
     if (!reloadFinds(button, sharp[0], hold[0], true)) return NotTrained;
     return similarAndMerge(hold[0], sharp[0]) != 0 ? TrainedPressRepeat : TrainedUnsure;
   }
@@ -206,8 +193,7 @@ int RCListener::trainButton(int button) {
   if (similarAndMerge(hold[1], hold[3]) != 0) return NotTrained;
   if (!HasActiveSlot(hold[0]) || !HasActiveSlot(hold[1])) return NotTrained;
   if (registeredElsewhere(hold[0]) || registeredElsewhere(hold[1])) return DuplicateSignal;
-  codes1.WriteBinary(name, hold[0].data(), kSlotCount);
-  codes2.WriteBinary(name, hold[1].data(), kSlotCount);
+  registry.WriteOne({std::uint16_t(button), kAlternatingForm, hold[0], hold[1]});
   if (!reloadFinds(button, hold[0], hold[1], false)) return NotTrained;
   return similarAndMerge(hold[0], hold[1]) != 0 ? TrainedAlternating : TrainedUnsure;
 }

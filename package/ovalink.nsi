@@ -100,7 +100,12 @@ Section "-Program"
   ${If} ${FileExists} "$INSTDIR\Quor.sys"
   ${AndIf} ${FileExists} "$INSTDIR\Quor.exe"
     DetailPrint "Removing the port driver of the installed copy"
-    ExecWait '"$INSTDIR\Quor.exe" D'
+    ExecWait '"$INSTDIR\Quor.exe" D' $0
+    ${If} $0 <> 0
+      ; Its Quor.sys may stay loaded and refuse to be replaced; the new driver is installed
+      ; at the end all the same.
+      DetailPrint "The port driver of the installed copy could not be removed (status $0)"
+    ${EndIf}
   ${EndIf}
   SetOutPath "$INSTDIR"
   File "${STAGE}\Quor.exe"
@@ -144,19 +149,29 @@ Section "-Program"
   ; The driver service points at Quor.sys in this folder.
   ${If} ${FileExists} "$INSTDIR\Quor.sys"
     DetailPrint "Installing the port driver"
-    ExecWait '"$INSTDIR\Quor.exe" I'
+    ExecWait '"$INSTDIR\Quor.exe" I' $0
+    ${If} $0 <> 0
+      DetailPrint "The port driver could not be installed (status $0)"
+      MessageBox MB_OK|MB_ICONEXCLAMATION "The port driver of ${PRODUCT} could not be installed or started.$\r$\n$\r$\n${PRODUCT} is installed, but it cannot reach the infrared port until the driver runs. Restart Windows and run Setup again; if that does not help, see Troubleshooting in the manual." /SD IDOK
+      SetErrorLevel 3
+    ${EndIf}
   ${EndIf}
 SectionEnd
 
 Section "-un.Program"
   ${If} ${FileExists} "$INSTDIR\Quor.exe"
     DetailPrint "Removing the port driver"
-    ExecWait '"$INSTDIR\Quor.exe" D'
+    ExecWait '"$INSTDIR\Quor.exe" D' $0
+    ${If} $0 <> 0
+      DetailPrint "The port driver could not be removed (status $0)"
+      MessageBox MB_OK|MB_ICONEXCLAMATION "The port driver of ${PRODUCT} could not be removed.$\r$\n$\r$\nIt stays registered with Windows as the service Quor; an administrator can remove it with the command: sc delete Quor" /SD IDOK
+      SetErrorLevel 3
+    ${EndIf}
   ${EndIf}
   DeleteRegValue HKCU "${RUN_KEY}" "Quor"
 
   Delete "$INSTDIR\Quor.exe"
-  Delete "$INSTDIR\Quor.sys"
+  Delete /REBOOTOK "$INSTDIR\Quor.sys"
   Delete "$INSTDIR\Quor.chm"
   Delete "$INSTDIR\More.url"
   RMDir /r "$INSTDIR\Manual"

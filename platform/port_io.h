@@ -14,8 +14,11 @@ class PortAccessFault : public std::runtime_error {
 };
 
 // Used by the worker (polling, at full speed) and by the main thread (port selection,
-// detection, hand-back) without a lock: each call is one bus access, and the two threads
-// touch the UART's registers in ways the 16550 tolerates interleaved.
+// detection, hand-back, re-arm after resume). Port holds its UART lock around every
+// sequence of accesses, so sequences never interleave. Left as it is: a base changed by the
+// main thread between two polls of one capture makes the rest of that capture listen on the
+// new UART (the capture ends on the silence it sees); and a PortAccessFault on the main
+// thread is caught there (GuardPortAccess), not by the worker's guard.
 class PortIo {
  public:
   virtual ~PortIo() = default;
@@ -25,9 +28,9 @@ class PortIo {
 };
 
 // Primitive operations of the port driver device. The open/retry/grant policy lives in the
-// core's driver connection; back ends only carry each step out. Called without a lock by the
-// driver connection: on the main thread (engine construction and destruction, resume) and on
-// the worker (Reopen after a port fault).
+// core's driver connection; back ends only carry each step out. Called by the driver
+// connection under its lock, from the main thread (engine construction and destruction,
+// resume) and from the worker (Reopen after a port fault), never from both at once.
 class PortDriverBackend {
  public:
   virtual ~PortDriverBackend() = default;

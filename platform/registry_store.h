@@ -43,7 +43,12 @@ class RegistryStore {
   // missing parents. On success stores a handle in *out; on failure *out is 0.
   virtual RegStatus CreateKey(RegRoot root, const std::string& path, RegHandle* out) = 0;
 
-  // Releases a handle from CreateKey. Handles are never shared between threads.
+  // Opens the existing key at `path` with read access only: nothing is created, and every
+  // change through the handle fails with kRegAccessDenied. A missing key: kRegNotFound.
+  virtual RegStatus OpenKeyForReading(RegRoot root, const std::string& path, RegHandle* out) = 0;
+
+  // Releases a handle from CreateKey or OpenKeyForReading. Handles are never shared between
+  // threads.
   virtual RegStatus CloseKey(RegHandle key) = 0;
 
   // Reads a value. *size holds the buffer size on entry. When the data does not fit,

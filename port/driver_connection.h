@@ -1,5 +1,6 @@
 #pragma once
-// The process-wide connection to the port driver (one per process, not per Port).
+// The process-wide connection to the port driver (one per process, not per Port). Opens and
+// closes come from the main thread and the worker; one lock orders them.
 
 #include "platform/port_io.h"
 
@@ -15,6 +16,9 @@ bool IsNtPlatform();
 bool OpenDriver();
 // Withdraws access and closes the device, if one is open on NT.
 void CloseDriver();
+// CloseDriver then OpenDriver as one step: another thread's open or close never falls
+// between them. Any thread.
+bool ReopenDriver();
 // Whether the device is open (tests, diagnostics).
 bool DriverOpen();
 

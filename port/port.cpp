@@ -11,6 +11,13 @@ constexpr std::uint8_t kDlab = 0x80;
 constexpr std::uint8_t kReceiverStatusMask = 0x1F;
 }  // namespace
 
+bool IsLegacyBase(std::uint32_t base) {
+  for (const std::uint16_t candidate : kCandidateBases) {
+    if (base == candidate) return true;
+  }
+  return false;
+}
+
 Port::Port(PortIo& io) : io_(io) { driverAvailable_ = OpenDriver(); }
 
 Port::~Port() {
@@ -23,6 +30,7 @@ Port::~Port() {
 }
 
 int Port::ProbeBase(std::uint16_t base) {
+  std::lock_guard<std::recursive_mutex> lock(uartLock_);
   const std::uint8_t keep = io_.ReadByte(std::uint16_t(base + kLcr));
   int hits = 0;
   io_.WriteByte(std::uint16_t(base + kLcr), 0xAA);
@@ -37,6 +45,7 @@ int Port::ProbeBase(std::uint16_t base) {
 
 std::uint16_t Port::ProgramDivisor(std::uint16_t base, std::uint16_t divisor,
                                    std::int32_t& lineControl) {
+  std::lock_guard<std::recursive_mutex> lock(uartLock_);
   const std::uint8_t oldLineControl = io_.ReadByte(std::uint16_t(base + kLcr));
   io_.WriteByte(std::uint16_t(base + kLcr), kDlab);
   const std::uint8_t high = io_.ReadByte(std::uint16_t(base + kDlm));
@@ -49,6 +58,7 @@ std::uint16_t Port::ProgramDivisor(std::uint16_t base, std::uint16_t divisor,
 }
 
 void Port::SetBase(std::uint16_t newBase) {
+  std::lock_guard<std::recursive_mutex> lock(uartLock_);
   const std::uint16_t base = Base();
   if (newBase == base) return;
   if (base != 0 && savedDivisor_ != -1) {
@@ -65,6 +75,7 @@ void Port::SetBase(std::uint16_t newBase) {
 }
 
 std::uint16_t Port::DetectPort() {
+  std::lock_guard<std::recursive_mutex> lock(uartLock_);
   for (std::uint16_t candidate : kCandidateBases) {
     if (ProbeBase(candidate) == 0) {
       SetBase(candidate);
@@ -75,6 +86,7 @@ std::uint16_t Port::DetectPort() {
 }
 
 int Port::PollReceiver() {
+  std::lock_guard<std::recursive_mutex> lock(uartLock_);
   const std::uint16_t base = Base();
   if (base == 0) return 0;
   io_.WriteByte(std::uint16_t(base + kIer), 0);
@@ -91,10 +103,10 @@ int Port::PollReceiver() {
 }
 
 bool Port::Reopen() {
-  CloseDriver();
   // Without access the re-arm would fault outside the worker's guard; skip it and let the
   // next fault in the worker bring us back here.
-  if (!OpenDriver()) return true;
+  if (!ReopenDriver()) return true;
+  std::lock_guard<std::recursive_mutex> lock(uartLock_);
   const std::uint16_t base = Base();
   if (base != 0) {
     std::int32_t lineControl = 0;

@@ -1,10 +1,18 @@
 #pragma once
 // Port: the infrared UART. Selects a base, takes the UART over (saving its divisor and line
 // control), hands it back, detects which base answers and polls the receiver.
+//
+// Threads: the main thread selects, detects and hands back (SetBase, DetectPort), the worker
+// polls and re-arms (PollReceiver, Reopen after a port fault); resume reopens on the main
+// thread. Each of these operations is a sequence of register accesses that must not be
+// interleaved with another (a poll's IER write while the divisor latch is open would set
+// the divisor), so each holds the UART lock for its whole sequence; a poll waits at most
+// for one selection or probe.
 
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <mutex>
 
 #include "platform/port_io.h"
 
@@ -12,6 +20,9 @@ namespace ovalink {
 
 // Legacy COM bases, in probe order.
 constexpr std::array<std::uint16_t, 4> kCandidateBases = {0x3F8, 0x2F8, 0x3E8, 0x2E8};
+
+// Whether `base` is one of kCandidateBases: the only addresses the program ever programs.
+bool IsLegacyBase(std::uint32_t base);
 
 class Port {
  public:
@@ -32,7 +43,7 @@ class Port {
   std::uint16_t DetectPort();
   // LSR bits 0-4 (0 = no activity); after activity the byte is dropped and the UART re-armed.
   int PollReceiver();
-  // Reconnects to the driver and re-arms the UART; always true.
+  // Reconnects to the driver (ReopenDriver) and re-arms the UART; always true.
   bool Reopen();
 
   std::uint16_t Base() const { return base_.load(std::memory_order_relaxed); }
@@ -43,7 +54,10 @@ class Port {
 
  private:
   PortIo& io_;
-  // Written by the main thread, read by the worker at every poll.
+  // Held for every sequence of register accesses; recursive because DetectPort probes and
+  // selects, and SetBase programs, through the public operations.
+  std::recursive_mutex uartLock_;
+  // Written under the UART lock; read without it by Base().
   std::atomic<std::uint16_t> base_{0};
   std::int32_t savedDivisor_ = -1;
   std::int32_t savedLineControl_ = -1;

@@ -20,6 +20,10 @@ constexpr std::uint32_t kWmKeyUp = 0x0101;
 
 }  // namespace
 
+void StandInPlayer::NoteCaller() {
+  if (std::this_thread::get_id() != owner_) foreignCalls_.fetch_add(1);
+}
+
 void StandInPlayer::SetMediaCenterRunning(bool running) {
   mediaCenter_ = running;
   if (!running && focus_ == kMediaCenterWindow) focus_ = 0;
@@ -48,22 +52,26 @@ std::string StandInPlayer::ThreadName(ThreadId thread) const {
 }
 
 WindowHandle StandInPlayer::FindTopLevelWindow(const char* className) {
+  NoteCaller();
   if (mediaCenter_ && std::strcmp(className, kMediaCenterClass) == 0) return kMediaCenterWindow;
   if (mediaPlayer_ && std::strcmp(className, kMediaPlayerClass) == 0) return kMediaPlayerWindow;
   return 0;
 }
 
 WindowHandle StandInPlayer::FocusedWindow() {
+  NoteCaller();
   // The lab has no window of its own; it sees another thread's focus only while attached.
   return focus_ != 0 && WindowThreadId(focus_) == attachedTo_ ? focus_ : 0;
 }
 
 ThreadId StandInPlayer::WindowThreadId(WindowHandle window) {
+  NoteCaller();
   if (!Exists(window)) return 0;
   return window == kMediaCenterWindow ? kMediaCenterThread : kMediaPlayerThread;
 }
 
 bool StandInPlayer::AttachInput(ThreadId from, ThreadId to, bool attach) {
+  NoteCaller();
   const bool known = from == kLabThread && (to == kMediaCenterThread || to == kMediaPlayerThread);
   if (attach) {
     if (!known) {
@@ -84,6 +92,7 @@ bool StandInPlayer::AttachInput(ThreadId from, ThreadId to, bool attach) {
 }
 
 void StandInPlayer::SetFocus(WindowHandle window) {
+  NoteCaller();
   if (!Exists(window) || WindowThreadId(window) != attachedTo_) {
     out_ << ClassOf(window) << " ✗ focus refused: input not attached\n";
     return;
@@ -93,6 +102,7 @@ void StandInPlayer::SetFocus(WindowHandle window) {
 }
 
 void StandInPlayer::Key(std::uint8_t vk, const char* edge) {
+  NoteCaller();
   const std::string receiver = focus_ != 0 ? ClassOf(focus_) : "(no application has the focus)";
   out_ << receiver << " ← key " << VirtualKeyName(vk) << ' ' << edge << '\n';
 }
@@ -103,6 +113,7 @@ void StandInPlayer::KeyUp(std::uint8_t vk) { Key(vk, "up"); }
 
 bool StandInPlayer::Post(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
                          std::intptr_t lParam) {
+  NoteCaller();
   if (!Exists(window)) {
     out_ << ClassOf(window) << " ✗ message " << Hex(message) << " lost: no such window\n";
     return false;

@@ -7,9 +7,11 @@
 //   CommandMap commands(player, registry);
 //   commands.SendCommand(7, false);   // prints "WMPlayerApp ← WM_APPCOMMAND APPCOMMAND_VOLUME_UP"
 
+#include <atomic>
 #include <cstdint>
 #include <ostream>
 #include <string>
+#include <thread>
 
 #include "platform/target_system.h"
 
@@ -33,6 +35,9 @@ class StandInPlayer : public TargetSystem {
   // The application window that holds the keyboard focus; 0 when none does.
   WindowHandle FocusWindow() const { return focus_; }
   bool InputAttached() const { return attachedTo_ != 0; }
+  // Calls of the target system made on another thread than the one that constructed it:
+  // the system's windows belong to that thread (the main window's), as user32's do.
+  int CallsFromOtherThreads() const { return foreignCalls_.load(); }
 
   WindowHandle FindTopLevelWindow(const char* className) override;
   WindowHandle FocusedWindow() override;
@@ -50,12 +55,15 @@ class StandInPlayer : public TargetSystem {
   static std::string VirtualKeyName(std::uint8_t vk);
 
  private:
+  void NoteCaller();
   bool Exists(WindowHandle window) const;
   std::string ClassOf(WindowHandle window) const;
   std::string ThreadName(ThreadId thread) const;
   void Key(std::uint8_t vk, const char* edge);
 
   std::ostream& out_;
+  const std::thread::id owner_ = std::this_thread::get_id();
+  std::atomic<int> foreignCalls_{0};
   bool mediaCenter_ = false;
   bool mediaPlayer_ = false;
   WindowHandle focus_ = 0;

@@ -3,15 +3,19 @@
 
 #include "ui/gui_dlg.h"
 
+#include <shellapi.h>
+
 #include "app/reg_key.h"
 #include "app/registry_layout.h"
 #include "engine/engine_types.h"
+#include "engine/program_settings.h"
 #include "platform/path_beside_program.h"
 #include "port/port.h"
 #include "resources/resource.h"
 #include "ui/about.h"
 #include "ui/ask_dialog.h"
 #include "ui/dialog_open_flags.h"
+#include "ui/main_window_mark.h"
 #include "ui/menu_item.h"
 #include "ui/messages.h"
 #include "ui/setting.h"
@@ -31,13 +35,6 @@ constexpr WPARAM kResumeSuspend = 7;  // PBT_APMRESUMESUSPEND
 
 // Numbered by the shell at run time; one per process, read by the message table.
 UINT g_taskbarCreated = 0;
-
-bool IsLegacyBase(std::uint32_t base) {
-  for (std::uint16_t candidate : kCandidateBases) {
-    if (base == candidate) return true;
-  }
-  return false;
-}
 
 HICON LoadProgramIcon(int width, int height) {
   return static_cast<HICON>(::LoadImageA(::GetModuleHandleA(nullptr),
@@ -108,6 +105,7 @@ BOOL CGUIDlg::OnInitDialog() {
   m_tray.SetMenuTable(IDB_MENU_IMAGES, g_trayMenuItems, kTrayMenuItemCount);
   m_tray.SetIcon(IDR_MAINFRAME);
   SetWindowText(kAppCaption);
+  MarkMainWindow(m_hWnd);
   PostMessage(WM_RC_START);
   return TRUE;
 }
@@ -117,20 +115,19 @@ bool CGUIDlg::DestroyWindow() {
     ::KillTimer(m_hWnd, m_timerId);
     m_timerId = 0;
   }
+  UnmarkMainWindow(m_hWnd);
   return C_Dialog::DestroyWindow();
 }
 
 // --- settings ---
 
 int CGUIDlg::IsEnabled() {
-  RegKey key(RegRoot::CurrentUser, kSettingsKey);
-  m_enabled = int(key.ReadDword(kEnableValue, kDefaultEnable));
+  m_enabled = int(ReadEnableSetting());
   return m_enabled;
 }
 
 void CGUIDlg::SetEnabled(int value) {
-  RegKey key(RegRoot::CurrentUser, kSettingsKey);
-  key.WriteDword(kEnableValue, std::uint32_t(value));
+  WriteEnableSetting(std::uint32_t(value));
   g_trayMenuItems[0].image = value != 0 ? kCheckMarkImage : kNoImage;
   m_enabled = value;
 }
@@ -147,24 +144,15 @@ bool CGUIDlg::GuardPortAccess(Operation operation) {
 }
 
 int CGUIDlg::GetPort() {
-  RegKey key(RegRoot::CurrentUser, kSettingsKey);
-  std::uint32_t port = key.ReadDword(kPortValue, kDefaultPort);
-  // Anything but a legacy UART base would have us program whatever sits at that I/O
-  // address: a hand-edited value is treated as unset and the port detected again.
-  if (port != 0 && !IsLegacyBase(port)) port = 0;
-  if (port != 0) {
-    SetPort(int(port));
-  } else {
-    GuardPortAccess([&] { port = m_engine.DetectPort(); });
-    key.WriteDword(kPortValue, port);
-  }
-  return int(port);
+  return int(SelectStoredPort(m_engine, [this](const std::function<void()>& operation) {
+    GuardPortAccess(operation);
+  }));
 }
 
 void CGUIDlg::SetPort(int base) {
-  RegKey key(RegRoot::CurrentUser, kSettingsKey);
-  GuardPortAccess([&] { m_engine.SetBase(std::uint16_t(base)); });
-  key.WriteDword(kPortValue, std::uint32_t(base));
+  SelectPort(m_engine, std::uint32_t(base), [this](const std::function<void()>& operation) {
+    GuardPortAccess(operation);
+  });
 }
 
 void CGUIDlg::ToggleEnabled() { SetEnabled(IsEnabled() == 0 ? 1 : 0); }
@@ -287,7 +275,9 @@ void CGUIDlg::OnAbout() {
 void CGUIDlg::OnSettings() {
   DialogOpenFlag open(g_settingsOpen);
   if (!open.Taken()) return;
-  CSetting(this).DoModal();
+  CSetting(this, {[this] { return IsEnabled(); }, [this](int value) { SetEnabled(value); },
+                  [this] { return GetPort(); }, [this](int base) { SetPort(base); }})
+      .DoModal();
 }
 
 void CGUIDlg::OpenBesideProgram(const char* fileName) {

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 
+#include "commands/press_delivery.h"
 #include "engine/engine_types.h"
 #include "engine/training_messages.h"
 #include "resources/resource.h"
@@ -54,23 +55,12 @@ void CGUIDlg::OnRemoteButton(UINT id) {
 LRESULT CGUIDlg::OnCode(WPARAM wParam, LPARAM) {
   if (m_timerId != 0) ::KillTimer(m_hWnd, m_timerId);
   m_timerId = ::SetTimer(m_hWnd, kHighlightTimer, kHighlightMs, nullptr);
-  if (std::uint32_t(wParam) == 0xFFFFFFFFu || m_enabled == 0) return 0;
-  const auto value = std::uint32_t(wParam);
-  const int button = int(value & kPressIndexMask);
-  switch (m_commands.SendCommand(value, false)) {
-    case SendResult::Sent:
-      Highlight(button);
-      break;
-    case SendResult::TargetNotFound: {
-      Highlight(button);
-      // Presses keep arriving inside the dialog's loop; one dialog is enough.
-      DialogOpenFlag open(g_sendErrorOpen);
-      if (open.Taken()) ShowSendError(this);
-      break;
-    }
-    case SendResult::NoCommand:
-    case SendResult::RepeatSuppressed:
-      break;
+  const PressOutcome outcome = DeliverPress(m_commands, std::uint32_t(wParam), m_enabled != 0);
+  if (outcome.highlight) Highlight(outcome.button);
+  if (outcome.reportSendError) {
+    // Presses keep arriving inside the dialog's loop; one dialog is enough.
+    DialogOpenFlag open(g_sendErrorOpen);
+    if (open.Taken()) ShowSendError(this);
   }
   return 0;
 }

@@ -2,12 +2,12 @@
 
 #include <cstdio>
 #include <string>
+#include <utility>
 
 #include "app/autostart.h"
 #include "app/reg_key.h"
 #include "app/registry_layout.h"
 #include "resources/resource.h"
-#include "ui/gui_dlg.h"
 
 namespace ovalink {
 
@@ -20,9 +20,9 @@ bool ParseBase(const std::string& text, unsigned int* base) {
 }
 }  // namespace
 
-CSetting::CSetting(CGUIDlg* mainWindow)
+CSetting::CSetting(CWnd* mainWindow, SettingsOperations operations)
     : C_Dialog(IDD_SETTINGS, mainWindow),
-      m_mainWindow(mainWindow),
+      m_operations(std::move(operations)),
       m_enableBox(kLampSkin),
       m_autorunBox(kLampSkin) {}
 
@@ -45,7 +45,7 @@ BOOL CSetting::OnInitDialog() {
   m_enableBox.SubclassDlgItem(IDC_ENABLE, m_hWnd);
   m_autorunBox.SubclassDlgItem(IDC_AUTORUN, m_hWnd);
 
-  const int port = m_mainWindow->GetPort();
+  const int port = m_operations.getPort();
   char text[16];
   std::snprintf(text, sizeof text, "%x", unsigned(port));
   LRESULT index = m_portList.SendMessage(CB_FINDSTRINGEXACT, WPARAM(-1),
@@ -53,7 +53,7 @@ BOOL CSetting::OnInitDialog() {
   if (index == CB_ERR) index = 0;
   m_portList.SendMessage(CB_SETCURSEL, WPARAM(index));
 
-  m_enable = m_mainWindow->IsEnabled();
+  m_enable = m_operations.isEnabled();
   RegKey settings(RegRoot::CurrentUser, kSettingsKey);
   m_autorun = int(settings.ReadDword(kAutorunValue, kDefaultAutorun));
   UpdateData(false);
@@ -62,7 +62,7 @@ BOOL CSetting::OnInitDialog() {
 
 void CSetting::OnOK() {
   UpdateData(true);
-  m_mainWindow->SetEnabled(m_enable);
+  m_operations.setEnabled(m_enable);
   RegKey settings(RegRoot::CurrentUser, kSettingsKey);
   settings.WriteDword(kAutorunValue, std::uint32_t(m_autorun));
   ApplyAutostart(m_autorun != 0);
@@ -79,7 +79,7 @@ void CSetting::OnOK() {
     }
   }
   unsigned int base = 0;
-  if (ParseBase(item, &base)) m_mainWindow->SetPort(int(base));
+  if (ParseBase(item, &base)) m_operations.setPort(int(base));
   EndDialog(IDOK);
 }
 

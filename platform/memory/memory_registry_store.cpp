@@ -23,6 +23,7 @@ RegStatus MemoryRegistryStore::CreateKey(RegRoot root, const std::string& path, 
   *out = 0;
   if (refuseOpen_) return kRegAccessDenied;
   const std::string full = std::string(RootName(root)) + "\\" + path;
+  if (IsReadOnlyKey(full)) return kRegAccessDenied;
   if (!root_.Find(full)) {
     const RegStatus status = ApplyChange([&full](RegistryNode& tree, bool* changed) {
       tree.Descend(full, changed);
@@ -31,9 +32,41 @@ RegStatus MemoryRegistryStore::CreateKey(RegRoot root, const std::string& path, 
     if (status != kRegOk) return status;
   }
   const RegHandle handle = nextHandle_++;
-  handles_[handle] = full;
+  handles_[handle] = OpenKey{full, true};
   *out = handle;
   return kRegOk;
+}
+
+RegStatus MemoryRegistryStore::OpenKeyForReading(RegRoot root, const std::string& path,
+                                                 RegHandle* out) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  *out = 0;
+  if (refuseOpen_) return kRegAccessDenied;
+  const std::string full = std::string(RootName(root)) + "\\" + path;
+  if (!root_.Find(full)) return kRegNotFound;
+  const RegHandle handle = nextHandle_++;
+  handles_[handle] = OpenKey{full, false};
+  *out = handle;
+  return kRegOk;
+}
+
+bool MemoryRegistryStore::IsReadOnlyKey(const std::string& fullPath) const {
+  for (const std::string& key : readOnlyKeys_) {
+    if (EqualsIgnoreCase(key, fullPath)) return true;
+  }
+  return false;
+}
+
+void MemoryRegistryStore::SetKeyReadOnly(const std::string& path, bool readOnly) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  const std::string full = std::string(RootName(RegRoot::CurrentUser)) + "\\" + path;
+  for (auto it = readOnlyKeys_.begin(); it != readOnlyKeys_.end(); ++it) {
+    if (EqualsIgnoreCase(*it, full)) {
+      readOnlyKeys_.erase(it);
+      break;
+    }
+  }
+  if (readOnly) readOnlyKeys_.push_back(full);
 }
 
 RegStatus MemoryRegistryStore::CloseKey(RegHandle key) {
@@ -43,7 +76,20 @@ RegStatus MemoryRegistryStore::CloseKey(RegHandle key) {
 
 const std::string* MemoryRegistryStore::KeyPath(RegHandle key) const {
   auto it = handles_.find(key);
-  return it == handles_.end() ? nullptr : &it->second;
+  return it == handles_.end() ? nullptr : &it->second.path;
+}
+
+const std::string* MemoryRegistryStore::WritableKeyPath(RegHandle key, RegStatus* status) const {
+  auto it = handles_.find(key);
+  if (it == handles_.end()) {
+    *status = kRegInvalidHandle;
+    return nullptr;
+  }
+  if (!it->second.writable) {
+    *status = kRegAccessDenied;
+    return nullptr;
+  }
+  return &it->second.path;
 }
 
 RegStatus MemoryRegistryStore::QueryValue(RegHandle key, const std::string& name, RegType* type,
@@ -72,8 +118,9 @@ RegStatus MemoryRegistryStore::QueryValue(RegHandle key, const std::string& name
 RegStatus MemoryRegistryStore::SetValue(RegHandle key, const std::string& name, RegType type,
                                         const std::uint8_t* data, std::uint32_t size) {
   std::lock_guard<std::mutex> lock(mutex_);
-  const std::string* path = KeyPath(key);
-  if (!path) return kRegInvalidHandle;
+  RegStatus refused = kRegOk;
+  const std::string* path = WritableKeyPath(key, &refused);
+  if (!path) return refused;
   return ApplyChange([&](RegistryNode& tree, bool* changed) {
     tree.Descend(*path).PutValue(name, type, std::vector<std::uint8_t>(data, data + size));
     *changed = true;
@@ -98,8 +145,9 @@ RegStatus MemoryRegistryStore::EnumValue(RegHandle key, std::uint32_t index, cha
 
 RegStatus MemoryRegistryStore::DeleteValue(RegHandle key, const std::string& name) {
   std::lock_guard<std::mutex> lock(mutex_);
-  const std::string* path = KeyPath(key);
-  if (!path) return kRegInvalidHandle;
+  RegStatus refused = kRegOk;
+  const std::string* path = WritableKeyPath(key, &refused);
+  if (!path) return refused;
   return ApplyChange([&](RegistryNode& tree, bool* changed) {
     RegistryNode* node = tree.Find(*path);
     *changed = node && node->EraseValue(name);

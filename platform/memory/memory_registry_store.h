@@ -5,6 +5,7 @@
 #include <functional>
 #include <mutex>
 #include <unordered_map>
+#include <vector>
 
 #include "platform/memory/registry_tree.h"
 #include "platform/registry_store.h"
@@ -16,6 +17,7 @@ class MemoryRegistryStore : public RegistryStore {
   MemoryRegistryStore() = default;
 
   RegStatus CreateKey(RegRoot root, const std::string& path, RegHandle* out) override;
+  RegStatus OpenKeyForReading(RegRoot root, const std::string& path, RegHandle* out) override;
   RegStatus CloseKey(RegHandle key) override;
   RegStatus QueryValue(RegHandle key, const std::string& name, RegType* type, std::uint8_t* data,
                        std::uint32_t* size) override;
@@ -30,6 +32,9 @@ class MemoryRegistryStore : public RegistryStore {
   // full disk.
   void SetRefuseOpen(bool refuse);
   void SetRefuseChanges(bool refuse);
+  // Gives the key at `path` (under HKEY_CURRENT_USER, existing or not) read access only, as
+  // an access list can: while set, CreateKey on it is denied and OpenKeyForReading is not.
+  void SetKeyReadOnly(const std::string& path, bool readOnly);
   std::size_t OpenHandleCount() const;
 
  protected:
@@ -46,10 +51,20 @@ class MemoryRegistryStore : public RegistryStore {
   // Handles name their key by path, so the tree may be replaced wholesale (a reload) under
   // open handles. Null when the handle is unknown.
   const std::string* KeyPath(RegHandle key) const;
+  // The path of a handle that may change its key; null when unknown or opened for reading
+  // (*status says which).
+  const std::string* WritableKeyPath(RegHandle key, RegStatus* status) const;
+  bool IsReadOnlyKey(const std::string& fullPath) const;
+
+  struct OpenKey {
+    std::string path;
+    bool writable = true;
+  };
 
   mutable std::mutex mutex_;
   RegistryNode root_;  // children: "HKEY_CURRENT_USER"
-  std::unordered_map<RegHandle, std::string> handles_;
+  std::unordered_map<RegHandle, OpenKey> handles_;
+  std::vector<std::string> readOnlyKeys_;  // full paths
   RegHandle nextHandle_ = 1;
   bool refuseOpen_ = false;
   bool refuseChanges_ = false;

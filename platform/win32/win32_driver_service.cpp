@@ -21,27 +21,38 @@ ServiceHandle OpenDriverService(const ServiceHandle& manager) {
   if (!manager) return ServiceHandle();
   return ServiceHandle(::OpenServiceA(manager.get(), kServiceName, SERVICE_ALL_ACCESS));
 }
+
+// The service manager answers that there is no service "Quor" (not merely "cannot tell").
+bool DriverServiceAbsent() {
+  const ServiceHandle manager = OpenManager();
+  if (!manager) return false;
+  if (OpenDriverService(manager)) return false;
+  return ::GetLastError() == ERROR_SERVICE_DOES_NOT_EXIST;
+}
 }  // namespace
 
 bool InstallDriver() {
-  if (!Win32PortDriver().IsNtPlatform()) return false;
-  CreateDriverService(BuildDriverPath());
+  if (!Win32PortDriver().IsNtPlatform()) return true;
+  const std::string path = BuildDriverPath();
+  if (path.empty()) return false;
+  CreateDriverService(path);
   return StartDriverService();
 }
 
 bool RemoveDriver() {
-  if (!Win32PortDriver().IsNtPlatform()) return false;
-  return DeleteDriverService();
+  if (!Win32PortDriver().IsNtPlatform()) return true;
+  return DeleteDriverService() || DriverServiceAbsent();
 }
 
-std::string BuildDriverPath() {
-  std::string path = PathBesideProgram(kDriverFile);
-  // The service manager's limit for a binary path, as the buffer it was built in.
-  if (path.size() >= kMaxPath) path.resize(kMaxPath - 1);
-  return path;
+std::string BuildDriverPath() { return DriverPathIfItFits(PathBesideProgram(kDriverFile)); }
+
+std::string DriverPathIfItFits(const std::string& path) {
+  // A cut path would name another file: one too long is not registered at all.
+  return path.size() < kMaxPath ? path : std::string();
 }
 
 bool CreateDriverService(const std::string& driverPath) {
+  if (driverPath.empty()) return false;
   const ServiceHandle manager = OpenManager();
   if (!manager) return false;
   const ServiceHandle service(::CreateServiceA(

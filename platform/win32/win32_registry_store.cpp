@@ -32,6 +32,15 @@ RegStatus Win32RegistryStore::CreateKey(RegRoot root, const std::string& path, R
   return status;
 }
 
+RegStatus Win32RegistryStore::OpenKeyForReading(RegRoot root, const std::string& path,
+                                                RegHandle* out) {
+  *out = 0;
+  HKEY key = nullptr;
+  const LONG status = RegOpenKeyExA(RootKey(root), path.c_str(), 0, KEY_READ, &key);
+  if (status == ERROR_SUCCESS) *out = reinterpret_cast<RegHandle>(key);
+  return status;
+}
+
 RegStatus Win32RegistryStore::CloseKey(RegHandle key) { return RegCloseKey(ToHkey(key)); }
 
 RegStatus Win32RegistryStore::QueryValue(RegHandle key, const std::string& name, RegType* type,

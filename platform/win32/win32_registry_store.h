@@ -9,6 +9,7 @@ namespace ovalink {
 class Win32RegistryStore : public RegistryStore {
  public:
   RegStatus CreateKey(RegRoot root, const std::string& path, RegHandle* out) override;
+  RegStatus OpenKeyForReading(RegRoot root, const std::string& path, RegHandle* out) override;
   RegStatus CloseKey(RegHandle key) override;
   RegStatus QueryValue(RegHandle key, const std::string& name, RegType* type, std::uint8_t* data,
                        std::uint32_t* size) override;

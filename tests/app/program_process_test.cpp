@@ -8,6 +8,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <thread>
 
 #include "platform/win32/unique_handle.h"
 
@@ -75,6 +76,9 @@ BOOL CALLBACK MatchWindow(HWND window, LPARAM data) {
   auto* search = reinterpret_cast<WindowSearch*>(data);
   DWORD owner = 0;
   ::GetWindowThreadProcessId(window, &owner);
+  // Asking a window of this process for its title waits for its thread, which a decoy's
+  // never answers: windows of other processes are passed over first.
+  if (search->process != 0 && owner != search->process) return TRUE;
   char title[256] = {}, className[256] = {};
   ::GetWindowTextA(window, title, sizeof title);
   ::GetClassNameA(window, className, sizeof className);
@@ -143,9 +147,11 @@ TEST_F(ProgramProcessTest, WithoutTheDriverTheProgramSaysSoAndEndsWithStatusOne)
 }
 
 TEST_F(ProgramProcessTest, InstallCreatesTheKernelDriverServiceAndRemoveDeletesIt) {
+  // Quor.sys is not beside the build's Quor.exe: the service is made but cannot start, and
+  // the run says so by its status.
   Process install(quor, "Install");
   ASSERT_TRUE(install.Started());
-  EXPECT_EQ(install.WaitForExit(), 0u);
+  EXPECT_EQ(install.WaitForExit(), 1u);
   {
     const ServiceHandle service = ServiceManager().Open();
     ASSERT_TRUE(service) << "no service Quor after an install run";
@@ -164,19 +170,63 @@ TEST_F(ProgramProcessTest, InstallCreatesTheKernelDriverServiceAndRemoveDeletesI
     EXPECT_EQ(config->dwTagId, 0u);
     EXPECT_TRUE(config->lpDependencies == nullptr || config->lpDependencies[0] == '\0');
   }
-  // Installing again: creation fails, the program ends quietly all the same.
+  // Installing again: creation fails, and the service still does not start.
   Process again(quor, "i");
-  EXPECT_EQ(again.WaitForExit(), 0u);
+  EXPECT_EQ(again.WaitForExit(), 1u);
   EXPECT_TRUE(ServiceManager().Open());
+
+  // A file dropped on the program, its path unquoted, is a normal run: the driver stays.
+  for (const char* file : {"D:\\Music\\song.mp3", "d.mp3", "I:\\x.mp3"}) {
+    Process program(quor, file);
+    const HWND box = WaitForWindow(program.Id(), "#32770", "Ovalink");
+    ASSERT_NE(box, nullptr) << "no normal run for " << file;
+    ::PostMessageA(box, WM_COMMAND, IDOK, 0);
+    EXPECT_EQ(program.WaitForExit(), 1u) << file;
+    EXPECT_TRUE(ServiceManager().Open()) << file << " removed the driver service";
+  }
 
   Process remove(quor, "delete");
   ASSERT_TRUE(remove.Started());
   EXPECT_EQ(remove.WaitForExit(), 0u);
   EXPECT_FALSE(ServiceManager().Open()) << "the service is still there after a removal run";
-  // Removing what is not there ends quietly too.
+  // Removing what is not there ends quietly too: the service is gone, as asked.
   Process removeAgain(quor, "D");
   EXPECT_EQ(removeAgain.WaitForExit(), 0u);
 }
+
+// A top-level window titled "Ovalink" that is not the program's: of any class, and hung
+// (its thread never takes a message) until the object goes.
+class DecoyWindow {
+ public:
+  explicit DecoyWindow(const char* className) {
+    ready_.reset(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    release_.reset(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    thread_ = std::thread([this, className] {
+      if (std::string(className) != "#32770") {
+        WNDCLASSA windowClass{};
+        windowClass.lpfnWndProc = &::DefWindowProcA;
+        windowClass.hInstance = ::GetModuleHandleA(nullptr);
+        windowClass.lpszClassName = className;
+        ::RegisterClassA(&windowClass);
+      }
+      const HWND window = ::CreateWindowExA(0, className, "Ovalink", WS_POPUP, 0, 0, 10, 10,
+                                            nullptr, nullptr, ::GetModuleHandleA(nullptr), nullptr);
+      ::SetEvent(ready_.get());
+      ::WaitForSingleObject(release_.get(), INFINITE);
+      ::DestroyWindow(window);
+    });
+    ::WaitForSingleObject(ready_.get(), kDeadlineMs);
+  }
+  ~DecoyWindow() {
+    ::SetEvent(release_.get());
+    thread_.join();
+  }
+
+ private:
+  KernelHandle ready_;
+  KernelHandle release_;
+  std::thread thread_;
+};
 
 TEST_F(ProgramProcessTest, ASecondStartBringsTheHiddenWindowUpAndEnds) {
   // A stored code keeps the first instance hidden at start-up.
@@ -190,9 +240,17 @@ TEST_F(ProgramProcessTest, ASecondStartBringsTheHiddenWindowUpAndEnds) {
   ASSERT_NE(window, nullptr);
   EXPECT_FALSE(::IsWindowVisible(window));
 
-  Process second(testProgram, "-i");
-  EXPECT_EQ(second.WaitForExit(), 0u);
-  EXPECT_TRUE(::IsWindowVisible(window));
+  {
+    // Opened after the program's window, so above it: an Explorer window on a folder named
+    // Ovalink, and a hung dialog of that title.
+    const DecoyWindow explorer("CabinetWClass");
+    const DecoyWindow hungDialog("#32770");
+    Process second(testProgram, "-i");
+    EXPECT_EQ(second.WaitForExit(), 0u) << "the second start waited on a window not its own";
+    EXPECT_TRUE(WaitForWindow(first.Id(), "#32770", "Ovalink",
+                              [](HWND w) { return ::IsWindowVisible(w) != FALSE; }))
+        << "the running instance was not brought up";
+  }
 
   // Exit ends the process by itself, and with it the window.
   ::PostMessageA(window, WM_COMMAND, kIdExit, 0);

@@ -174,6 +174,8 @@ product_with_driver="$work/product-with-driver"
 OVALINK_QUOR_SYS="$work/Quor.sys" "$root/scripts/make-setup.sh" x64 \
   "$package/stage-x64/Quor.exe" "$package/Quor.chm" "$product_with_driver" || exit 1
 wine "$product_with_driver/Ovalink-1.5-setup-x64.exe" /S
+# The program's install run reports that this driver does not start, and the setup says so.
+check "setup exit status 3: the stand-in Quor.sys cannot start" test $? = 3
 service_key='HKLM\System\CurrentControlSet\Services\Quor'
 check "service Quor registered" reg_has "$service_key"
 check "service Quor runs the installed Quor.sys" \
@@ -206,6 +208,15 @@ rm -f "$log"
 wine "$stand_in_setup" /S
 check "setup exit status 0" test $? = 0
 check "Quor.exe started with D, then with I" test "$(invocations | tr '\n' ' ')" = "[D] [I] "
+end
+
+begin "setup says when the driver cannot be installed, and installs everything else"
+rm -f "$log"
+STAND_IN_DRIVER_FAILS=1 wine "$stand_in_setup" /S
+check "silent setup exit status 3" test $? = 3
+check "Quor.exe started with D, then with I" test "$(invocations | tr '\n' ' ')" = "[D] [I] "
+setup_installs_files_and_menu "$install_dir"
+check "Quor.sys installed" cmp -s "$install_dir/Quor.sys" "$work/Quor.sys"
 end
 
 refuses_while_running() {
@@ -250,9 +261,9 @@ probe send Ovalink 5011
 wait "$pid"
 end
 
-begin "uninstaller runs Quor.exe D and removes the driver with the rest"
+begin "uninstaller runs Quor.exe D and removes the rest even when the driver stays"
 rm -f "$log"
-uninstall
+STAND_IN_DRIVER_FAILS=1 uninstall
 check "Quor.exe started once, with D" test "$(invocations)" = "[D]"
 removed_everything
 end

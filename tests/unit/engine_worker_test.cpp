@@ -5,6 +5,7 @@
 #include <deque>
 #include <set>
 #include <thread>
+#include <utility>
 
 #include "app/reg_key.h"
 #include "app/registry_layout.h"
@@ -128,6 +129,17 @@ TEST(EngineConstructionTest, HandEditedTuningValuesAreKeptWithinWorkableRanges) 
   EXPECT_EQ(engine.Limit(), 255);
   EXPECT_EQ(RegKey(RegRoot::CurrentUser, kSettingsKey).ReadDword("CodeCount", 5), 0u)
       << "the user's value stays as written";
+}
+
+TEST(EngineConstructionTest, MinReadsGoesUpToTheTrainSizeLimit) {
+  // A train ends past the limit, so a larger minimum could never be met.
+  for (const auto& [stored, used] : {std::pair<std::uint32_t, int>{999, 999}, {1000, 1000},
+                                     {1001, 1000}}) {
+    SimulatedPc pc;
+    RegKey(RegRoot::CurrentUser, kSettingsKey).WriteDword("MinReads", stored);
+    RCEngine engine(pc.Services());
+    EXPECT_EQ(engine.MinReads(), used) << stored;
+  }
 }
 
 TEST(EngineConstructionTest, MissingDriverStopsConstructionBeforeSettingsAreRead) {

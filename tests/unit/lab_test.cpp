@@ -15,6 +15,8 @@
 #include <sstream>
 #include <thread>
 
+#include "app/reg_key.h"
+#include "app/registry_layout.h"
 #include "engine/engine_types.h"
 #include "platform/memory/memory_registry_store.h"
 #include "platform/memory/reg_text.h"
@@ -282,6 +284,40 @@ TEST(EngineLabTest, TrainThenPressAcrossTheHorizon) {
   const std::vector<PostedCode> codes = lab.Codes();
   ASSERT_FALSE(codes.empty());
   for (const PostedCode& code : codes) EXPECT_EQ(code.value & 0x7FFF, 7);
+  EXPECT_EQ(lab.TargetCallsOffThread(), 0) << "commands went to the media player from the worker";
+}
+
+// The program's own path from a press to its command: with Enable off nothing is sent, and
+// the port is the one the registry names.
+TEST(EngineLabTest, EnableAndThePortComeFromTheRegistryAsInTheProgram) {
+  MemoryRegistryStore registry;
+  {
+    RegKey settings(registry, RegRoot::CurrentUser, kSettingsKey);
+    settings.WriteDword(kEnableValue, 0);
+    settings.WriteDword(kPortValue, 0x2F8);
+  }
+  auto makeConfig = [&](std::ostream* log) {
+    LabConfig config;
+    config.remote = sim::LoadRemote("builtin:rc5");
+    config.registry = &registry;
+    config.log = log;
+    return config;
+  };
+  EXPECT_THROW(Lab lab(makeConfig(nullptr)), std::runtime_error) << "no UART at 0x2F8";
+  RegKey(registry, RegRoot::CurrentUser, kSettingsKey).WriteDword(kPortValue, 0);
+
+  std::ostringstream log;
+  Lab lab(makeConfig(&log));
+  ASSERT_EQ(lab.Train(7, 7), TrainedAlternating);
+  lab.Listen();
+  const std::int64_t start = lab.NowNs() + 100 * Lab::kMs;
+  lab.RunUntil(start);
+  lab.Hold(7, start + Lab::kMs, 600);
+  lab.RunUntil(start + 2000 * Lab::kMs);
+  ASSERT_FALSE(lab.Codes().empty());
+  EXPECT_NE(log.str().find("not sent: Enable is off"), std::string::npos) << log.str();
+  EXPECT_EQ(log.str().find("SendCommand:"), std::string::npos) << log.str();
+  EXPECT_EQ(RegKey(registry, RegRoot::CurrentUser, kSettingsKey).ReadDword(kPortValue, 0), 0x3F8u);
 }
 
 }  // namespace

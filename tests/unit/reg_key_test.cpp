@@ -95,6 +95,31 @@ TEST_F(RegKeyTest, KeyThatCannotBeOpenedMakesEveryOperationHarmless) {
   EXPECT_TRUE(none.empty());
 }
 
+TEST_F(RegKeyTest, AKeyThatMayOnlyBeReadIsReadAndOnlyItsWritesFail) {
+  const std::string codes1 = std::string(kSettings) + "\\Codes1";
+  RegKey(store, RegRoot::CurrentUser, codes1).WriteDword("5", 7);
+  store.SetKeyReadOnly(codes1, true);
+  {
+    RegKey key(store, RegRoot::CurrentUser, codes1);
+    ASSERT_TRUE(key.IsOpen());
+    std::vector<std::string> names;
+    key.EnumValueNames(names);
+    EXPECT_EQ(names, std::vector<std::string>{"5"});
+    EXPECT_EQ(key.ReadDword("5", 0), 7u);
+    EXPECT_EQ(key.ReadDword("6", 9), 9u) << "the default, though it cannot be written back";
+    EXPECT_EQ(key.WriteDword("5", 8), kRegAccessDenied);
+    EXPECT_EQ(key.DeleteValue("5"), kRegAccessDenied);
+  }
+  // A missing key that cannot be created is not opened at all.
+  const std::string codes2 = std::string(kSettings) + "\\Codes2";
+  store.SetKeyReadOnly(codes2, true);
+  EXPECT_FALSE(RegKey(store, RegRoot::CurrentUser, codes2).IsOpen());
+  store.SetKeyReadOnly(codes1, false);
+  EXPECT_EQ(RegKey(store, RegRoot::CurrentUser, codes1).ReadDword("5", 0), 7u);
+  EXPECT_EQ(RegKey(store, RegRoot::CurrentUser, codes1).WriteDword("5", 8), kRegOk);
+  EXPECT_EQ(store.OpenHandleCount(), 0u);
+}
+
 TEST_F(RegKeyTest, DeleteValueAndCloseReleaseEverything) {
   {
     RegKey key(store, RegRoot::CurrentUser, kSettings);

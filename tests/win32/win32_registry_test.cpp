@@ -120,6 +120,27 @@ TEST_F(Win32RegKeyTest, EnumerationStopsAtA999CharacterNameAndDeleteRemoves) {
   EXPECT_EQ(names, std::vector<std::string>{fits});
 }
 
+TEST_F(Win32RegKeyTest, OpeningForReadingReadsRefusesChangesAndCreatesNothing) {
+  const std::string path = std::string(kTestKey) + "\\Codes1";
+  RegKey(store_, RegRoot::CurrentUser, path).WriteDword("5", 7);
+  RegHandle handle = 0;
+  ASSERT_EQ(store_.OpenKeyForReading(RegRoot::CurrentUser, path, &handle), kRegOk);
+  std::uint8_t data[4] = {};
+  std::uint32_t size = sizeof data;
+  RegType type = RegType::None;
+  EXPECT_EQ(store_.QueryValue(handle, "5", &type, data, &size), kRegOk);
+  EXPECT_EQ(data[0], 7);
+  EXPECT_EQ(store_.SetValue(handle, "5", RegType::Dword, data, 4), kRegAccessDenied);
+  EXPECT_EQ(store_.DeleteValue(handle, "5"), kRegAccessDenied);
+  EXPECT_EQ(store_.CloseKey(handle), kRegOk);
+
+  const std::string missing = std::string(kTestKey) + "\\Codes2";
+  EXPECT_EQ(store_.OpenKeyForReading(RegRoot::CurrentUser, missing, &handle), kRegNotFound);
+  EXPECT_EQ(handle, 0u);
+  HKEY check = nullptr;
+  EXPECT_NE(RegOpenKeyExA(HKEY_CURRENT_USER, missing.c_str(), 0, KEY_READ, &check), ERROR_SUCCESS);
+}
+
 TEST(Win32AutostartTest, RunEntryNamesQuorExeBesideTheProgram) {
   const std::string target = PathBesideProgram("Quor.exe");
   ASSERT_GT(target.size(), 3u);

@@ -5,6 +5,8 @@
 #include <ostream>
 
 #include "commands/button_captions.h"
+#include "commands/press_delivery.h"
+#include "engine/program_settings.h"
 #include "engine/training_messages.h"
 #include "engine/training_prompts.h"
 #include "tools/quor-sim/cli.h"
@@ -77,14 +79,27 @@ Lab::Lab(LabConfig config)
                             throw std::runtime_error("the simulated port driver is missing");
                           }};
   engine_ = std::make_unique<RCEngine>(services);
-  if (engine_->DetectPort() != sim::SimulatedPc::kBase) {
-    throw std::runtime_error("the simulated UART did not answer");
+  // The program's own start-up: the stored port, or one detected and stored; and Enable.
+  const std::uint32_t base =
+      SelectStoredPort(*engine_, [](const std::function<void()>& operation) { operation(); });
+  if (base != sim::SimulatedPc::kBase) {
+    engine_.reset();
+    InstallRegistry(nullptr);
+    throw std::runtime_error(base == 0 ? std::string("the simulated UART did not answer")
+                                       : "the registry's Port selects another UART than the "
+                                         "simulated one at 3F8; set Port to 0 or 0x3F8");
   }
+  enabled_ = ReadEnableSetting() != 0;
   engine_->loadCodes();
 }
 
 Lab::~Lab() {
-  closing_.store(true);
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    closing_.store(true);
+  }
+  // A worker waiting for its press to be delivered gives up.
+  deliveredSignal_.notify_all();
   clock_.ClearHorizon();
   engine_->Stop();
   engine_.reset();
@@ -136,7 +151,38 @@ void Lab::Listen() {
 }
 
 void Lab::RunUntil(std::int64_t ns) {
-  clock_.RunUntil(ns, [this] { return !engine_->HasWorker(); });
+  // While time runs, this thread is the window's: it delivers the presses the worker posts.
+  clock_.RunUntil(ns, [this] {
+    DeliverPendingPress();
+    return !engine_->HasWorker();
+  });
+}
+
+void Lab::DeliverPendingPress() {
+  std::optional<PendingPress> press;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (!pendingPress_) return;
+    press = pendingPress_;
+  }
+  playerOutput_.str("");
+  const PressOutcome outcome = DeliverPress(*commands_, press->value, enabled_);
+  static const char* const kResults[] = {"Sent", "TargetNotFound", "NoCommand",
+                                         "RepeatSuppressed"};
+  std::string line = press->line;
+  line += outcome.attempted ? std::string("   SendCommand: ") + kResults[int(outcome.result)]
+                            : std::string("   not sent: Enable is off");
+  std::string received = playerOutput_.str();
+  while (!received.empty() && received.back() == '\n') received.pop_back();
+  for (std::size_t at = 0; (at = received.find('\n', at)) != std::string::npos;)
+    received.replace(at, 1, "; ");
+  if (!received.empty()) line += "   " + received;
+  Log(line);
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    pendingPress_.reset();
+  }
+  deliveredSignal_.notify_all();
 }
 
 std::int64_t Lab::Tap(std::size_t keyIndex, std::int64_t atNs) { return user_.Tap(keyIndex, atNs); }
@@ -224,19 +270,17 @@ void Lab::OnPost(std::uint32_t message, std::uintptr_t wParam) {
     char hex[16];
     std::snprintf(hex, sizeof hex, "0x%04X", unsigned(value));
     std::string line = std::string("WM_RC_CODE ") + hex + " -> " + ButtonCaption(value & kPressIndexMask);
-    if (config_.deliver) {
-      playerOutput_.str("");
-      const SendResult sent = commands_->SendCommand(value, false);
-      static const char* const kResults[] = {"Sent", "TargetNotFound", "NoCommand",
-                                             "RepeatSuppressed"};
-      line += std::string("   SendCommand: ") + kResults[int(sent)];
-      std::string received = playerOutput_.str();
-      while (!received.empty() && received.back() == '\n') received.pop_back();
-      for (std::size_t at = 0; (at = received.find('\n', at)) != std::string::npos;)
-        received.replace(at, 1, "; ");
-      if (!received.empty()) line += "   " + received;
+    if (!config_.deliver) {
+      Log(line);
+      return;
     }
-    Log(line);
+    // Handed to the script's thread, which owns the target system as the main window's
+    // thread does, and waited for as the window's own message loop would take it: time
+    // stands still meanwhile.
+    std::unique_lock<std::mutex> lock(mutex_);
+    pendingPress_ = PendingPress{value, std::move(line)};
+    deliveredSignal_.wait(lock, [this] { return !pendingPress_ || closing_.load(); });
+    pendingPress_.reset();
   }
 }
 

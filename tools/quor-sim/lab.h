@@ -70,6 +70,8 @@ class Lab {
   void Log(const std::string& line);
   std::vector<PostedCode> Codes() const;
   bool HasCode(int button) { return engine_->hasCode(button); }
+  // Commands delivered off the script's thread, which owns the media applications' windows.
+  int TargetCallsOffThread() const { return player_.CallsFromOtherThreads(); }
   sim::VirtualClock& Clock() { return clock_; }
 
  private:
@@ -79,6 +81,8 @@ class Lab {
   void OnPrompt(const std::string& text);
   void OnPost(std::uint32_t message, std::uintptr_t wParam);
   void ScheduleTap();
+  // On the script's thread: the press the worker waits on, sent and logged.
+  void DeliverPendingPress();
   std::string Stamp() const;
 
   LabConfig config_;
@@ -94,8 +98,15 @@ class Lab {
   std::unique_ptr<RCEngine> engine_;
   sim::SplitMix64 rng_;
 
+  struct PendingPress {
+    std::uint16_t value;
+    std::string line;  // the log line so far
+  };
+
   mutable std::mutex mutex_;
   std::condition_variable trainedSignal_;
+  std::condition_variable deliveredSignal_;
+  std::optional<PendingPress> pendingPress_;
   std::optional<int> trainedResult_;
   std::vector<PostedCode> codes_;
   // The user's part in a training run; touched only on the worker thread while it runs.
@@ -103,6 +114,7 @@ class Lab {
   std::atomic<bool> training_{false};
   std::atomic<bool> closing_{false};  // what the worker does while being stopped goes unsaid
   bool tapping_ = false;
+  bool enabled_ = true;  // "Enable", read at start-up as the main window reads it
   std::string progress_;  // training levels, logged one line per pattern
 };
 

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "app/button_value_name.h"
 #include "app/registry_layout.h"
 #include "commands/remote_command.h"
 #include "engine/signal_code.h"
@@ -76,10 +77,25 @@ std::vector<std::string> IgnoredRegistryValues(RegistryStore& store) {
                     std::to_string(entries[seen].name.size()) + " characters ends the listing; it and the " +
                     std::to_string(entries.size() - seen - 1) + " values after it are ignored");
   }
+  struct ButtonKey {
+    const char* path;
+    const char* shown;
+  };
+  for (const ButtonKey key : {ButtonKey{kCodes1Key, "Codes1"}, ButtonKey{kCodes2Key, "Codes2"},
+                              ButtonKey{kCodeFlagsKey, "CodeFlags"},
+                              ButtonKey{kCommandsKey, "Commands"}}) {
+    const std::vector<Entry> entries = ListValues(store, key.path);
+    for (std::size_t i = 0; i < EnumerableCount(entries); ++i) {
+      if (ButtonOfValueName(entries[i].name)) continue;
+      notes.push_back("registry: " + std::string(key.shown) + " value " + Shown(entries[i].name) +
+                      " is not named by a button (0 to 33, without leading zeros); it is ignored");
+    }
+  }
   const std::vector<Entry> codes1 = ListValues(store, kCodes1Key);
   const std::vector<Entry> codes2 = ListValues(store, kCodes2Key);
   for (std::size_t i = 0; i < EnumerableCount(codes1); ++i) {
     const Entry& code = codes1[i];
+    if (!ButtonOfValueName(code.name)) continue;
     if (!IsBinaryOf(code, kCodeBytes)) {
       notes.push_back("registry: Codes1 value " + Shown(code.name) + " is " +
                       std::to_string(code.size) + " bytes of type " +
@@ -95,7 +111,7 @@ std::vector<std::string> IgnoredRegistryValues(RegistryStore& store) {
   }
   const std::vector<Entry> commands = ListValues(store, kCommandsKey);
   for (std::size_t i = 0; i < EnumerableCount(commands); ++i) {
-    if (!IsBinaryOf(commands[i], kCommandBytes)) {
+    if (ButtonOfValueName(commands[i].name) && !IsBinaryOf(commands[i], kCommandBytes)) {
       notes.push_back("registry: Commands value " + Shown(commands[i].name) + " is not " +
                       std::to_string(kCommandBytes) + " bytes of binary; that command is ignored");
     }

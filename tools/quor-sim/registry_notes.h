@@ -1,6 +1,7 @@
 #pragma once
 // What the engine will silently pass over in a registry: trained codes of the wrong size or
-// type, codes without their second pattern, value names too long to be enumerated.
+// type, codes without their second pattern, value names that are not a button's, value names
+// too long to be enumerated.
 
 #include <string>
 #include <vector>

@@ -8,10 +8,14 @@
 #include "platform/win32/win32_driver_service.h"
 #include "platform/win32/win32_thread_termination.h"
 #include "resources/resource.h"
+#include "ui/main_window_mark.h"
 
 namespace ovalink {
 
 namespace {
+// Exit status of an install or remove run whose service is not running, or not gone.
+constexpr int kDriverActionFailed = 1;
+
 // Thrown by the engine's missing-driver hook once the user has been told; ends the run.
 struct DriverMissing {};
 
@@ -42,14 +46,15 @@ CDA::~CDA() = default;
 BOOL CDA::InitInstance() {
   ::InitCommonControls();
   m_oleReady = SUCCEEDED(::OleInitialize(nullptr));
-  // What the run does comes first: install and remove runs never show a window.
+  // What the run does comes first: install and remove runs never show a window, and tell a
+  // setup by their exit status whether the driver service runs, or is gone.
   m_exitCode = 0;
   switch (ActionForCommandLine(ArgumentsOf(::GetCommandLineA()))) {
     case StartAction::InstallDriver:
-      InstallDriver();
+      m_exitCode = InstallDriver() ? 0 : kDriverActionFailed;
       return FALSE;
     case StartAction::RemoveDriver:
-      RemoveDriver();
+      m_exitCode = RemoveDriver() ? 0 : kDriverActionFailed;
       return FALSE;
     case StartAction::Run:
       break;
@@ -61,11 +66,7 @@ BOOL CDA::InitInstance() {
   return RunProgram() ? TRUE : FALSE;
 }
 
-void CDA::OpenRunningInstance() {
-  if (const HWND running = ::FindWindowA(nullptr, kAppCaption)) {
-    ::SendMessageA(running, WM_COMMAND, ID_OPEN, 0);
-  }
-}
+void CDA::OpenRunningInstance() { OpenRunningMainWindow(); }
 
 bool CDA::RunProgram() {
   m_hardware = CreateProgramHardware();

@@ -25,7 +25,8 @@ class CDA : public CWinApp {
   int ExitInstance() override;
 
  private:
-  // Hands the run over to the instance whose window is titled "Ovalink", if there is one.
+  // Hands the run over to the running instance's main window, if there is one; never waits
+  // on it.
   static void OpenRunningInstance();
   bool RunProgram();
 

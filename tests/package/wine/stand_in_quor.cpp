@@ -5,6 +5,8 @@
 // that window gets the Exit command (5011).
 // STAND_IN_WITHOUT_MUTEX=1 or STAND_IN_WITHOUT_WINDOW=1 leave one of the two signs out; the
 // window is then titled "Ovalink stand-in", so that the test can still end it.
+// STAND_IN_DRIVER_FAILS=1 makes the I and D runs fail (exit status 1), as the program's do
+// when the driver service does not run, or is not gone.
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -42,7 +44,9 @@ int main() {
     std::fclose(log);
   }
   const char first = arguments.empty() ? '\0' : arguments[0];
-  if (first == 'I' || first == 'i' || first == 'D' || first == 'd') return 0;
+  if (first == 'I' || first == 'i' || first == 'D' || first == 'd') {
+    return Set("STAND_IN_DRIVER_FAILS") ? 1 : 0;
+  }
 
   HANDLE mutex =
       Set("STAND_IN_WITHOUT_MUTEX") ? nullptr : CreateMutexA(nullptr, FALSE, kInstanceMutex);
