@@ -282,6 +282,20 @@ TEST_F(RecognitionTest, QuickSecondPressOfAKeyWithItsOwnHoldShapeIsAPress) {
   EXPECT_EQ(PressAfterSilence(shapeA, 165'000), 7);
 }
 
+// A key whose hold shape every key shares (a repeat code, a common prefix): its press
+// shape again after less than 80 ms of silence is the same transmission going on (a frame
+// pair held), not a second press, which no one makes that fast.
+TEST_F(RecognitionTest, PressShapeWithinOneTransmissionsSilenceContinuesThePress) {
+  StoreCode(7, kPressRepeatForm, PatternOf(shapeA), PatternOf(repeatShape));
+  StoreCode(8, kPressRepeatForm, PatternOf(shapeB), PatternOf(repeatShape));
+  lastPressEndNs = pc.clock.NowNs();
+  ASSERT_EQ(PressAfterSilence(shapeA, 1'000'000), 7);
+  EXPECT_EQ(PressAfterSilence(shapeA, 79'500), 7) << "the same transmission";
+  ASSERT_NEAR(MeasuredSilenceMs(), 79.5, 0.05);
+  EXPECT_EQ(PressAfterSilence(shapeA, 80'500), 0x8007) << "a second press";
+  ASSERT_NEAR(MeasuredSilenceMs(), 80.5, 0.05);
+}
+
 // Whole-frame repeats continue a press only within the silence a held key leaves (200 ms).
 TEST_F(RecognitionTest, WholeFrameRepeatsContinueAPressOnlyWithinTheSilenceOfAHeldKey) {
   StoreCode(7, kPressRepeatForm, PatternOf(shapeA), PatternOf(shapeA));
