@@ -20,6 +20,8 @@
 
 namespace ovalink {
 
+class CodeRegistry;
+
 class RCListener : public Port {
  public:
   explicit RCListener(const EngineServices& services);
@@ -103,6 +105,8 @@ class RCListener : public Port {
   bool reloadFinds(int button, const SlotPattern& pattern1, const SlotPattern& pattern2,
                    bool pressRepeatForm);
   // isRegistered under the code-list lock.
+  // The rest of a training whose holds alternate between two shapes.
+  int trainAlternating(int button, std::vector<SlotPattern>& hold, CodeRegistry& registry);
   bool registeredElsewhere(const SlotPattern& pattern);
   // Sleeps in slices so that a stop request ends a long pause early.
   void PauseMs(std::uint32_t ms);

@@ -162,8 +162,10 @@ int RCListener::trainButton(int button) {
     return status;
   }
   const bool framePairs = SendsFramePairs(holdHalves);
+  const SlotPattern firstHold = hold[0];
+  const bool holdsAlike = similarAndMerge(hold[0], hold[1]) == 0;
 
-  if (framePairs || similarAndMerge(hold[0], hold[1]) == 0) {
+  if (framePairs || holdsAlike) {
     // Every held press looks alike: the remote repeats one fixed shape (or pair) while a key
     // is held, so a single sharp press must be learnt as well.
     ShowPrompt(kSharpIntroPrompt);
@@ -174,11 +176,17 @@ int RCListener::trainButton(int button) {
         status != 0) {
       return status;
     }
-    if (similarAndMerge(sharp[0], sharp[1]) != 0) return NotTrained;
-    if (framePairs) {
-      if (!ShapesOfFramePair(halves, sharp[0], hold[0])) return NotTrained;
-    } else {
+    const bool sharpAlike = similarAndMerge(sharp[0], sharp[1]) == 0;
+    if (framePairs && ShapesOfFramePair(halves, sharp[0], hold[0])) {
+      // The pair's shapes, as the sharp keystrokes showed them.
+    } else if (holdsAlike) {
+      if (!sharpAlike) return NotTrained;
       PressShapeBesideHoldShape(halves, hold[0], sharp[0]);
+    } else {
+      // Keystrokes that did not show a pair: the holds decide, as for any remote whose held
+      // captures differ.
+      hold[0] = firstHold;
+      return trainAlternating(button, hold, registry);
     }
     if (!HasActiveSlot(sharp[0]) || !HasActiveSlot(hold[0])) return NotTrained;
     // The hold shape is not looked up: all keys of a remote may share it.
@@ -187,7 +195,11 @@ int RCListener::trainButton(int button) {
     if (!reloadFinds(button, sharp[0], hold[0], true)) return NotTrained;
     return similarAndMerge(hold[0], sharp[0]) != 0 ? TrainedPressRepeat : TrainedUnsure;
   }
+  return trainAlternating(button, hold, registry);
+}
 
+int RCListener::trainAlternating(int button, std::vector<SlotPattern>& hold,
+                                 CodeRegistry& registry) {
   // Successive presses alternate between two shapes.
   if (similarAndMerge(hold[0], hold[2]) != 0) return NotTrained;
   if (similarAndMerge(hold[1], hold[3]) != 0) return NotTrained;
