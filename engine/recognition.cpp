@@ -10,8 +10,8 @@ namespace {
 // A repeat shape continues the last press only within this many whole seconds.
 constexpr std::int64_t kRepeatWindowSeconds = 2;
 // A remote that repeats its whole frame while a key is held sends the next frame within
-// about 130 ms (Panasonic's period; Samsung 108, Sony 45), and the 30 ms idle polls may
-// miss a short frame or two; a person takes longer to let go of a key and press it again.
+// about 130 ms (Panasonic's period; Samsung 108, Sony 45), and the idle polls may miss a
+// short frame or two; a person takes longer to let go of a key and press it again.
 constexpr std::int64_t kHeldKeySilenceMs = 200;
 // Frames of one transmission less than this far apart (a frame pair's 25-45 ms, NEC's 40 ms
 // before its first repeat code): no one lets go of a key and presses it again that fast.
@@ -149,11 +149,11 @@ bool StandsOut(const SlotHistogram& histogram, const Candidate& chosen, const Co
 std::uint16_t RCListener::recognise() {
   SlotHistogram histogram{};
   if (CaptureTrains(histogram, 1, 0, 1) != 1) return kNoPress;
-  const bool sameHold = silenceBeforeTicks_ != kNeverTicks &&
-                        silenceBeforeTicks_ < kHeldKeySilenceMs * clock_.Frequency() / 1000;
-  const bool sameTransmission =
-      silenceBeforeTicks_ != kNeverTicks &&
-      silenceBeforeTicks_ < kSameTransmissionSilenceMs * clock_.Frequency() / 1000;
+  const auto silenceUnder = [this](std::int64_t ms) {
+    return silenceBeforeTicks_ != kNeverTicks && silenceBeforeTicks_ < ms * clock_.Frequency() / 1000;
+  };
+  const bool sameHold = silenceUnder(kHeldKeySilenceMs);
+  const bool sameTransmission = silenceUnder(kSameTransmissionSilenceMs);
 
   std::lock_guard<std::mutex> lock(codeListLock_);
   // A press-and-repeat code's hold shape may be shared by every key of the remote: matched
