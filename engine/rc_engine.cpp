@@ -110,6 +110,7 @@ void RCEngine::ReportLevel(int percent) {
 }
 
 void RCEngine::WorkerEntry() {
+  runEndedByFault_ = false;  // a run of an earlier worker is no concern of this one's window
   for (;;) {
     try {
       Run();
@@ -140,7 +141,10 @@ void RCEngine::Run() {
       case Stopped:
         return;
       case Training: {
+        // Set until the run reports: a fault that ends it leaves it set for the next pass.
+        runEndedByFault_ = true;
         const int result = tasks->TrainButton(button_.load());
+        runEndedByFault_ = false;
         link_.Post(window_.load(), trainedMessage_.load(), static_cast<std::uintptr_t>(result), 0);
         std::lock_guard<std::mutex> lock(stateLock_);
         // Stop may have come meanwhile; it must stay stopped.
@@ -148,6 +152,13 @@ void RCEngine::Run() {
         break;
       }
       case Listening: {
+        // A faulted run is tried again while training goes on; once cancelled, it reports
+        // what it is: not trained.
+        if (runEndedByFault_) {
+          runEndedByFault_ = false;
+          link_.Post(window_.load(), trainedMessage_.load(),
+                     static_cast<std::uintptr_t>(NotTrained), 0);
+        }
         const std::uint16_t value = tasks->Recognise();
         if (value != kNoPress) {
           link_.Post(window_.load(), codeMessage_.load(), value, 0);

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <deque>
 #include <set>
+#include <stdexcept>
 #include <thread>
 #include <utility>
 
@@ -42,9 +43,14 @@ class FakeTasks : public WorkerTasks {
   int TrainButton(int button) override {
     trainedButton = button;
     trainingStarted = true;
+    ++runs;
     // Runs until released, or (if told to) until the engine asks the worker to stop.
     while (!release.load() && !(endOnStop.load() && engine_.StopRequested())) {
       std::this_thread::sleep_for(1ms);
+    }
+    if (faults.load() > 0) {
+      --faults;
+      throw std::runtime_error("port access lost");
     }
     return result.load();
   }
@@ -63,6 +69,8 @@ class FakeTasks : public WorkerTasks {
   std::atomic<bool> release{false};
   std::atomic<bool> endOnStop{false};
   std::atomic<int> result{TrainedAlternating};
+  std::atomic<int> faults{0};  // runs that end in a port fault instead of a result
+  std::atomic<int> runs{0};
 
  private:
   RCEngine& engine_;
@@ -199,6 +207,34 @@ TEST_F(EngineWorkerTest, CancelledTrainingRunStillFinishesAndReportsItsResult) {
   ASSERT_TRUE(pc.link.WaitFor([](auto& p) { return p.message == WM_RC_TRAINED; }));
   EXPECT_EQ(pc.link.Values(WM_RC_TRAINED), std::vector<std::uintptr_t>{DuplicateSignal});
   EXPECT_EQ(tasks.trainedButton.load(), 12);
+  EXPECT_EQ(engine.Mode(), Listening);
+}
+
+TEST_F(EngineWorkerTest, ARunThatAFaultEndsIsTriedAgainOrOnceCancelledReportsNotTrained) {
+  // While training goes on, the run is tried again and only its own result is posted.
+  tasks.faults = 1;
+  tasks.release = true;
+  tasks.result = TrainedPressRepeat;
+  engine.StartTraining(3, kWindow, WM_RC_LEVEL, WM_RC_TRAINED, kPromptControlId);
+  ASSERT_TRUE(pc.link.WaitFor([](auto& p) { return p.message == WM_RC_TRAINED; }));
+  ASSERT_TRUE(WaitUntil([&] { return engine.Mode() == Listening; }));
+  EXPECT_EQ(tasks.runs.load(), 2);
+  EXPECT_EQ(engine.WorkerFaults(), 1);
+  EXPECT_EQ(pc.link.Values(WM_RC_TRAINED), std::vector<std::uintptr_t>{TrainedPressRepeat});
+
+  // Cancelled, then ended by a fault: it still reports, or the window would wait for ever.
+  tasks.release = false;
+  tasks.trainingStarted = false;
+  tasks.faults = 1;
+  engine.StartTraining(4, kWindow, WM_RC_LEVEL, WM_RC_TRAINED, kPromptControlId);
+  ASSERT_TRUE(WaitUntil([&] { return tasks.trainingStarted.load(); }));
+  engine.CancelTraining();
+  tasks.release = true;
+  ASSERT_TRUE(pc.link.WaitFor(
+      [](auto& p) { return p.message == WM_RC_TRAINED && p.wParam != TrainedPressRepeat; }));
+  EXPECT_EQ(pc.link.Values(WM_RC_TRAINED),
+            (std::vector<std::uintptr_t>{TrainedPressRepeat, NotTrained}));
+  EXPECT_EQ(tasks.runs.load(), 3) << "a cancelled run is not tried again";
   EXPECT_EQ(engine.Mode(), Listening);
 }
 
