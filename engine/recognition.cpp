@@ -52,6 +52,18 @@ bool OwnHoldShape(const SignalCode& code, const CodeList& codes) {
   return others;
 }
 
+// Whether the last button's press-and-repeat code holds with a shape unlike `hold`: a key
+// held sends its own hold shape, so after a pause such a train is another key's press.
+bool LastKeyHoldsOtherwise(const CodeList& codes, std::uint16_t lastButton,
+                           const SlotPattern& hold) {
+  for (const SignalCode& code : codes) {
+    if (code.button != lastButton || code.codeFlag == 0) continue;
+    SlotPattern own = code.pattern2;
+    return similarAndMerge(own, hold) != 0;
+  }
+  return false;
+}
+
 bool AboutEqual(int better, int worse) {
   return worse - better < kAmbiguityPoints || worse - better <= better / kAmbiguityShare;
 }
@@ -201,8 +213,11 @@ std::uint16_t RCListener::recognise() {
     // One code alone, or a shape other buttons share, shows nothing of the kind.
     chosen = holdShapes.Best();
   } else if (repeat.Found() || (holdShapes.Found() && !presses.Found())) {
-    // A hold shape continues the last press, whichever code's it is.
-    repeats = true;
+    // A hold shape continues the last press, whichever code's it is, except after a pause
+    // when the last key holds with a shape of its own that this is not: then it is the
+    // common first frame of another key's transmission, and names nothing.
+    repeats = repeat.Found() || sameHold || !haveLast ||
+              !LastKeyHoldsOtherwise(codes_, lastButton, holdShapes.Best().Pattern());
   }
 
   std::uint16_t result = kNoPress;

@@ -272,6 +272,22 @@ TEST_F(RecognitionTest, OwnHoldShapeAfterAPauseContinuesTheLastPress) {
   EXPECT_EQ(Press(repeatShape), kNoPress) << "after it";
 }
 
+// After a pause, a hold shape the last key never sends (it holds with one of its own) is
+// the common first frame of other keys' transmissions: it repeats nothing. Right after the
+// press it is still taken for the key held.
+TEST_F(RecognitionTest, OtherKeysCommonHoldShapeAfterAPauseRepeatsNothing) {
+  StoreCode(7, kPressRepeatForm, PatternOf(shapeA), PatternOf(repeatShape));
+  StoreCode(8, kPressRepeatForm, PatternOf(shapeB), PatternOf(otherRepeat));
+  StoreCode(9, kPressRepeatForm, PatternOf(ShapeWithMarkAt(3000)), PatternOf(otherRepeat));
+  lastPressEndNs = pc.clock.NowNs();
+  ASSERT_EQ(PressAfterSilence(shapeA, 1'000'000), 7);
+  EXPECT_EQ(PressAfterSilence(otherRepeat, 199'500), 7) << "within a held key's silence";
+  EXPECT_EQ(PressAfterSilence(otherRepeat, 200'500), kNoPress) << "after a pause";
+  EXPECT_EQ(PressAfterSilence(otherRepeat, 50'000), kNoPress) << "the rest of that press";
+  ASSERT_EQ(PressAfterSilence(shapeA, 1'000'000), 0x8007);
+  EXPECT_EQ(PressAfterSilence(repeatShape, 500'000), 0x8007) << "its own hold shape repeats it";
+}
+
 // A remote with a hold shape of its own: however quickly a key is pressed again, the
 // second press is a press.
 TEST_F(RecognitionTest, QuickSecondPressOfAKeyWithItsOwnHoldShapeIsAPress) {
