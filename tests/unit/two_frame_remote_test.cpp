@@ -9,6 +9,7 @@
 #include <string>
 
 #include "engine/engine_types.h"
+#include "sim/ir/irdb_file.h"
 #include "sim/ir/lircd_conf.h"
 #include "sim/ir/receiver_model.h"
 #include "tools/quor-sim/bench_run.h"
@@ -76,6 +77,43 @@ TEST(TwoFrameRemoteTest, EveryKeyTrainsFromTheFrameAPressLeavesAndEveryPressCoun
       EXPECT_EQ(r.extra, 0);
       EXPECT_GE(r.correct * 100, r.presses * 97);
     }
+  }
+}
+
+// A capture as a learning receiver makes it of a fan remote: the key's frame twice, 100 ms
+// apart, then a three-mark repeat code every 50 ms, too short to be a train of its own.
+std::string FrameTwiceThenRepeatCodes(int keys) {
+  const auto frame = [](std::uint32_t code) {
+    return "2200 750 " + Bits(code, 16, 720, 720, 1450) + "740";
+  };
+  const std::string repeat = "2200 750 720 1450 780";
+  std::string text = "Filetype: IR signals file\nVersion: 1\n";
+  for (int k = 0; k < keys; ++k) {
+    const std::uint32_t code = 0x5A00u | ((0x17u * std::uint32_t(k + 1)) & 0xFFu);
+    text += "#\nname: K" + std::to_string(k) + "\ntype: raw\nfrequency: 38000\n" +
+            "duty_cycle: 0.33\ndata: " + frame(code) + " 101000 " + frame(code) + " 50500";
+    for (int r = 0; r < 4; ++r) text += " " + repeat + " 50600";
+    text += " " + repeat + "\n";
+  }
+  return text;
+}
+
+// Its held captures can look like frame pairs, which its keystrokes do not bear out: the
+// holds then decide, as for any remote, instead of no key training at all.
+TEST(TwoFrameRemoteTest, HoldsThatOnlyLookLikePairsStillTrainTheKeys) {
+  const sim::Remote remote = sim::ParseIrFile(FrameTwiceThenRepeatCodes(12), "fan.ir");
+  for (std::uint64_t seed : {1u, 2u}) {
+    BenchSettings settings;
+    settings.keys = 12;
+    settings.untrained = 0;
+    settings.presses = 60;
+    settings.seed = seed;
+    settings.receiver = sim::RealisticReceiver(seed);
+    const BenchResult r = RunBench(remote, settings);
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    EXPECT_GE(TrainedKeys(r), 9);
+    EXPECT_EQ(r.wrong, 0);
+    EXPECT_EQ(r.extra, 0);
   }
 }
 
