@@ -55,6 +55,17 @@ std::string SharedPrefixRemote(int keys) {
   return text + " end raw_codes\nend remote\n";
 }
 
+// 60 presses of `keys` keys, all of them trained, under the realistic receiver.
+BenchSettings EveryKeyTrained(std::size_t keys, std::uint64_t seed) {
+  BenchSettings settings;
+  settings.keys = keys;
+  settings.untrained = 0;
+  settings.presses = 60;
+  settings.seed = seed;
+  settings.receiver = sim::RealisticReceiver(seed);
+  return settings;
+}
+
 TEST(TwoFrameRemoteTest, EveryKeyTrainsFromTheFrameAPressLeavesAndEveryPressCounts) {
   struct Case {
     const char* name;
@@ -64,13 +75,8 @@ TEST(TwoFrameRemoteTest, EveryKeyTrainsFromTheFrameAPressLeavesAndEveryPressCoun
                         {"shared prefix", SharedPrefixRemote(8)}};
   for (const Case& c : cases) {
     for (std::uint64_t seed : {1u, 2u}) {
-      BenchSettings settings;
-      settings.keys = 8;
-      settings.untrained = 0;
-      settings.presses = 60;
-      settings.seed = seed;
-      settings.receiver = sim::RealisticReceiver(seed);
-      const BenchResult r = RunBench(sim::ParseLircdConf(c.text, "two_frames.conf").front(), settings);
+      const BenchResult r =
+          RunBench(sim::ParseLircdConf(c.text, "two_frames.conf").front(), EveryKeyTrained(8, seed));
       SCOPED_TRACE(std::string(c.name) + ", seed " + std::to_string(seed));
       EXPECT_EQ(r.training[TrainedPressRepeat], 8) << "the press shape apart from the hold shape";
       EXPECT_EQ(r.wrong, 0);
@@ -103,13 +109,7 @@ std::string FrameTwiceThenRepeatCodes(int keys) {
 TEST(TwoFrameRemoteTest, HoldsThatOnlyLookLikePairsStillTrainTheKeys) {
   const sim::Remote remote = sim::ParseIrFile(FrameTwiceThenRepeatCodes(12), "fan.ir");
   for (std::uint64_t seed : {1u, 2u}) {
-    BenchSettings settings;
-    settings.keys = 12;
-    settings.untrained = 0;
-    settings.presses = 60;
-    settings.seed = seed;
-    settings.receiver = sim::RealisticReceiver(seed);
-    const BenchResult r = RunBench(remote, settings);
+    const BenchResult r = RunBench(remote, EveryKeyTrained(12, seed));
     SCOPED_TRACE("seed " + std::to_string(seed));
     EXPECT_GE(TrainedKeys(r), 9);
     EXPECT_EQ(r.wrong, 0);
