@@ -78,6 +78,12 @@ commit=$(git rev-parse --short HEAD 2>/dev/null || echo unknown)
   strays from the trained pattern by 5 to 18 % of its events; the right key's own trains by
   up to 19 % (Polycom) and, at 25 µs of jitter, up to a quarter, so no bound on the stray
   part tells them apart.
+- Under the other variants and jitter (the totals above): Topcon's held frames, 88–93 ms
+  apart, are just beyond the 80 ms that keeps one transmission together, and when a low line
+  starts a character or with 25 µs of jitter they fit its press shape rather than its hold
+  shape, so a held key there toggles into new presses (all 7 and 12 extra presses).
+  With `--hunt middle --low-line starts`, Pioneer_CXC2665's PGM key trains a press shape that
+  the extended keys' common prefix also fits, and their presses come out as PGM (18 wrong).
 - Presses of one frame: the probe spends the first frame it meets, so a key that sends a
   single frame on a short press is recognised only when the probe meets its end with too few
   events left to prove a remote, and the next frame is recorded.
