@@ -81,11 +81,10 @@ commit=$(git rev-parse --short HEAD 2>/dev/null || echo unknown)
 - Under the other variants and jitter (the totals above): Topcon's held frames, 88–93 ms
   apart, are just beyond the 80 ms that keeps one transmission together, and when a low line
   starts a character or with 25 µs of jitter they fit its press shape rather than its hold
-  shape, so a held key there toggles into new presses (all 12 extra presses at jitter and
-  all 7 at `--hunt middle --low-line starts`; the 7 at `--hunt end --low-line starts` were
-  not broken down by remote).
-  With `--hunt middle --low-line starts`, Pioneer_CXC2665's PGM key trains a press shape that
-  the extended keys' common prefix also fits, and their presses come out as PGM (18 wrong).
+  shape, so a held key there toggles into new presses (every extra press in the totals).
+  When a low line starts a character (both `--low-line starts` variants), Pioneer_CXC2665's
+  PGM key trains a press shape that the extended keys' common prefix also fits, and their
+  presses come out as PGM (18 wrong).
 - Presses of one frame: the probe spends the first frame it meets, so a key that sends a
   single frame on a short press is recognised only when the probe meets its end with too few
   events left to prove a remote, and the next frame is recorded.
