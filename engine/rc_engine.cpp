@@ -110,7 +110,7 @@ void RCEngine::ReportLevel(int percent) {
 }
 
 void RCEngine::WorkerEntry() {
-  runEndedByFault_ = false;  // a run of an earlier worker is no concern of this one's window
+  trainingRunUnreported_ = false;  // an earlier worker's run is not this window's concern
   for (;;) {
     try {
       Run();
@@ -142,9 +142,9 @@ void RCEngine::Run() {
         return;
       case Training: {
         // Set until the run reports: a fault that ends it leaves it set for the next pass.
-        runEndedByFault_ = true;
+        trainingRunUnreported_ = true;
         const int result = tasks->TrainButton(button_.load());
-        runEndedByFault_ = false;
+        trainingRunUnreported_ = false;
         link_.Post(window_.load(), trainedMessage_.load(), static_cast<std::uintptr_t>(result), 0);
         std::lock_guard<std::mutex> lock(stateLock_);
         // Stop may have come meanwhile; it must stay stopped.
@@ -154,8 +154,8 @@ void RCEngine::Run() {
       case Listening: {
         // A faulted run is tried again while training goes on; once cancelled, it reports
         // what it is: not trained.
-        if (runEndedByFault_) {
-          runEndedByFault_ = false;
+        if (trainingRunUnreported_) {
+          trainingRunUnreported_ = false;
           link_.Post(window_.load(), trainedMessage_.load(),
                      static_cast<std::uintptr_t>(NotTrained), 0);
         }

@@ -97,9 +97,9 @@ class RCEngine : public RCListener {
   std::atomic<WorkerTasks*> tasks_{nullptr};
   ForceTerminateFn forceTerminate_ = nullptr;
   std::atomic<int> faults_{0};
-  // Worker only: a training run that a fault ended has posted no result yet. The window
-  // waits for one before it lets the user train again.
-  bool runEndedByFault_ = false;
+  // Worker only: the training run it started has posted no result yet (a fault ended it).
+  // The window waits for one before it lets the user train again.
+  bool trainingRunUnreported_ = false;
 
   // Signalled by the worker as it leaves, so Stop can wait with a time-out.
   std::mutex exitMutex_;

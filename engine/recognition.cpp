@@ -216,7 +216,7 @@ std::uint16_t RCListener::recognise() {
     // A hold shape continues the last press, whichever code's it is, except after a pause
     // when the last key holds with a shape of its own that this is not: then it is the
     // common first frame of another key's transmission, and names nothing.
-    repeats = repeat.Found() || sameHold || !haveLast ||
+    repeats = repeat.Found() || sameHold ||
               !LastKeyHoldsOtherwise(codes_, lastButton, holdShapes.Best().Pattern());
   }
 
