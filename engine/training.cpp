@@ -89,6 +89,30 @@ bool ShapesOfFramePair(const std::vector<RCListener::TrainHalves>& halves, SlotP
   hold = even;
   return true;
 }
+
+// A mark of any remote spans more slots than this (NEC's shortest, 0.56 ms, spans five or six).
+constexpr std::size_t kStrayRunSlots = 2;
+
+// Whether `withStrays` is `shape` plus runs too short to be marks: every slot of `shape` is
+// in it (a mark edge one slot off aside), and what it adds lies in runs of at most
+// kStrayRunSlots slots, away from the edges of `shape`. A hold whose first train was the press
+// frame shows such strays where that one train met two characters in one slot.
+bool ShapeWithStrays(const SlotPattern& shape, const SlotPattern& withStrays) {
+  const std::size_t n = shape.size();
+  const auto activeNear = [n](const SlotPattern& p, std::size_t i) {
+    return p[i] != 0 || (i > 0 && p[i - 1] != 0) || (i + 1 < n && p[i + 1] != 0);
+  };
+  bool strays = false;
+  std::size_t run = 0;
+  for (std::size_t i = 0; i < n; ++i) {
+    if (shape[i] != 0 && !activeNear(withStrays, i)) return false;
+    const bool stray = withStrays[i] != 0 && !activeNear(shape, i);
+    run = stray ? run + 1 : 0;
+    if (run > kStrayRunSlots) return false;
+    strays = strays || stray;
+  }
+  return strays;
+}
 }  // namespace
 
 int RCListener::capturePatterns(int count, const std::string& prompt,
@@ -203,6 +227,10 @@ int RCListener::trainAlternating(int button, std::vector<SlotPattern>& hold,
   // Successive presses alternate between two shapes.
   if (similarAndMerge(hold[0], hold[2]) != 0) return NotTrained;
   if (similarAndMerge(hold[1], hold[3]) != 0) return NotTrained;
+  // Two shapes that differ only by strays are one shape: stored as alternating, that shape
+  // (often the repeat code every key of the remote sends) would name this button for every
+  // other key held.
+  if (ShapeWithStrays(hold[0], hold[1]) || ShapeWithStrays(hold[1], hold[0])) return NotTrained;
   if (!HasActiveSlot(hold[0]) || !HasActiveSlot(hold[1])) return NotTrained;
   if (registeredElsewhere(hold[0]) || registeredElsewhere(hold[1])) return DuplicateSignal;
   registry.WriteOne({std::uint16_t(button), kAlternatingForm, hold[0], hold[1]});

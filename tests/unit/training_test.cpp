@@ -219,6 +219,32 @@ TEST_F(TrainingTest, PatternsThatDoNotPairUpAreRefusedWithNothingWritten) {
   EXPECT_FALSE(HasAnyValue("4"));
 }
 
+// Holds that alternate between the repeat code and the repeat code with a few stray slots (a
+// hold whose first train was the press frame) are one shape, not an alternating code that
+// would claim every key's repeat code. Strays of two slots are refused; runs of three slots
+// (shorter than anything a remote sends) already make a second shape.
+TEST_F(TrainingTest, HoldsThatDifferOnlyByStraySlotsAreNotAnAlternatingCode) {
+  const auto withMarksOf = [&](int lengthUs) {
+    Shape shape = user.repeat;
+    for (int at : {15000, 18000, 21000, 24000}) shape.push_back({at, lengthUs});
+    return shape;
+  };
+  struct Case {
+    int markUs;  // characters 61 us apart: 0 us is one slot, 122 us two, 200 us up to three
+    int expected;
+  };
+  int button = 3;
+  for (const Case c : {Case{0, NotTrained}, Case{122, NotTrained}, Case{200, TrainedAlternating}}) {
+    const Shape dotted = withMarksOf(c.markUs);
+    user.holds = {user.repeat, dotted, user.repeat, dotted};
+    EXPECT_EQ(Train(button), c.expected) << c.markUs << " us marks";
+    EXPECT_EQ(engine.hasCode(button), c.expected != NotTrained) << c.markUs << " us marks";
+    ++button;
+  }
+  user.holds = {withMarksOf(0), user.repeat, withMarksOf(0), user.repeat};
+  EXPECT_EQ(Train(button), NotTrained) << "the strays in the first hold";
+}
+
 TEST_F(TrainingTest, DifferingSharpPressesAreRefusedAfterOldCodeWasRemoved) {
   user.holds = {a, b, a, b};
   ASSERT_EQ(Train(6), TrainedAlternating);
