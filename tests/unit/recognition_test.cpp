@@ -223,6 +223,23 @@ TEST_F(RecognitionTest, HoldShapeOfOneButtonAloneAfterAPauseIsANewPress) {
   EXPECT_EQ(pressAndFollow(shapeA, shapeB), 8) << "a shared hold shape continues the last press";
 }
 
+// A hold shape of one mark alone is no button's own, however unlike the others' it is: after
+// a pause it names no button. Two marks are enough to be a button's own.
+TEST_F(RecognitionTest, ALoneMarkAfterAPauseIsNoButtonsOwnHoldShape) {
+  const Shape other = ShapeWithMarkAt(3000);
+  for (const bool twoMarks : {false, true}) {
+    const Shape follow = twoMarks ? ShapeWithMarkAt(11000) : Shape{{0, 2500}};
+    const Shape otherFollow = ShapeWithMarkAt(13000);
+    StoreCode(7, kPressRepeatForm, PatternOf(shapeA), PatternOf(follow));
+    StoreCode(8, kPressRepeatForm, PatternOf(other), PatternOf(otherFollow));
+    ASSERT_EQ(Press(other) & 0x7FFF, 8) << twoMarks;
+    pc.clock.Advance(500 * kMs);
+    test::AddPressWithRepeats(pc.input, pc.clock.NowNs(), shapeA, follow, 1);
+    EXPECT_EQ(engine.recognise(), twoMarks ? 7 : kNoPress) << (twoMarks ? "two marks" : "one mark");
+    pc.clock.Advance(3000 * kMs);
+  }
+}
+
 TEST_F(RecognitionTest, RepeatShapeContinuesLastPressWithinTwoWholeSeconds) {
   StoreCode(7, kPressRepeatForm, PatternOf(shapeA), PatternOf(repeatShape));
   StoreCode(8, kPressRepeatForm, PatternOf(shapeB), PatternOf(repeatShape));
