@@ -72,7 +72,7 @@ commit=$(git rev-parse --short HEAD 2>/dev/null || echo unknown)
   hold more than one press, or a glitch before the frame, which the lab sends on every press.
 - One seed is one draw: which keys are left untrained, which train at the first attempt and
   in what order the presses come all move with it. Over seeds 1 to 4 the totals at the
-  default receiver give 20, 19, 38 and 28 wrong keys (Light_Strip 2 to 18, Magic 2 to 4,
+  default receiver give 20, 19, 34 and 20 wrong keys (Light_Strip 2 to 14, Magic 2 to 4,
   Topcon 10 to 16; nothing else) and 0 extra presses; phantoms 79 to 284, most of the
   highest at seed 4 from ge_range_hood (every untrained key's press fits a trained one) and
   XBOX360_Media, whose untrained `Down` fits the trained `Info` and `OK` fits `Right`.
