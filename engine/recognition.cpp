@@ -38,12 +38,12 @@ bool WholeFrameRepeats(const SignalCode& code) {
   return similarAndMerge(press, code.pattern2) == 0;
 }
 
-int ActiveRuns(const SlotPattern& pattern) {
-  int runs = 0;
+bool HasSeveralMarks(const SlotPattern& pattern) {
+  int marks = 0;
   for (std::size_t i = 0; i < pattern.size(); ++i) {
-    if (pattern[i] != 0 && (i == 0 || pattern[i - 1] == 0)) ++runs;
+    if (pattern[i] != 0 && (i == 0 || pattern[i - 1] == 0) && ++marks == 2) return true;
   }
-  return runs;
+  return false;
 }
 
 // Whether the other buttons' press-and-repeat codes show that this code's hold shape is its
@@ -51,7 +51,7 @@ int ActiveRuns(const SlotPattern& pattern) {
 // Such a remote sends a shape of its own after each press frame (Sharp's complement). A lone
 // mark is no key's own: any frame's leader, or a glitch before one, is such a train.
 bool OwnHoldShape(const SignalCode& code, const CodeList& codes) {
-  if (ActiveRuns(code.pattern2) < 2) return false;
+  if (!HasSeveralMarks(code.pattern2)) return false;
   bool others = false;
   for (const SignalCode& other : codes) {
     if (other.codeFlag == 0 || other.button == code.button) continue;

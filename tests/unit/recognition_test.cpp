@@ -232,7 +232,7 @@ TEST_F(RecognitionTest, ALoneMarkAfterAPauseIsNoButtonsOwnHoldShape) {
     const Shape otherFollow = ShapeWithMarkAt(13000);
     StoreCode(7, kPressRepeatForm, PatternOf(shapeA), PatternOf(follow));
     StoreCode(8, kPressRepeatForm, PatternOf(other), PatternOf(otherFollow));
-    ASSERT_EQ(Press(other) & 0x7FFF, 8) << twoMarks;
+    ASSERT_EQ(Press(other) & kPressIndexMask, 8) << twoMarks;
     pc.clock.Advance(500 * kMs);
     test::AddPressWithRepeats(pc.input, pc.clock.NowNs(), shapeA, follow, 1);
     EXPECT_EQ(engine.recognise(), twoMarks ? 7 : kNoPress) << (twoMarks ? "two marks" : "one mark");
