@@ -25,6 +25,11 @@ constexpr int kAmbiguityShare = 8;
 constexpr int kDuelLead = 2;
 constexpr int kDuelShare = 4;
 
+// A quiet run of a pattern may hold up to five events, and a short mark brings no more (an
+// RC6 half-bit, a narrow pulse-width mark): events in this many slots in a row where the
+// pattern is quiet are a mark it lacks, so the train is another key's, not a loose fit.
+constexpr int kUnexpectedMarkSlots = 4;
+
 bool FullMatch(int matched, int total) { return total > 0 && matched == total; }
 // One run short: the train may still be this pattern's, with a run it did not fill.
 bool NearMatch(int matched, int total) { return total > 1 && matched == total - 1; }
@@ -192,7 +197,10 @@ std::uint16_t RCListener::recognise() {
     for (int which = 0; which < 2; ++which) {
       const SlotPattern& pattern = which == 0 ? code.pattern1 : code.pattern2;
       matched = matchRuns(histogram, pattern, compareLength_, total);
-      if (!FullMatch(matched, total)) continue;
+      if (!FullMatch(matched, total) ||
+          longestUnexpectedRun(histogram, pattern) >= kUnexpectedMarkSlots) {
+        continue;
+      }
       const Candidate c{&code, which == 1, patternMisfit(histogram, pattern)};
       if (PressShape(code, which)) {
         presses.Offer(histogram, c);

@@ -58,6 +58,16 @@ int patternMisfit(const SlotHistogram& histogram, const SlotPattern& pattern) {
   return misfit;
 }
 
+int longestUnexpectedRun(const SlotHistogram& histogram, const SlotPattern& pattern) {
+  int longest = 0;
+  int run = 0;
+  for (int i = 0; i < kSlotCount; ++i) {
+    run = pattern[i] == 0 && histogram[i] != 0 ? run + 1 : 0;
+    if (run > longest) longest = run;
+  }
+  return longest;
+}
+
 namespace {
 bool Active(const SlotPattern& p, int i) { return i >= 0 && i < kSlotCount && p[i] != 0; }
 

@@ -42,6 +42,10 @@ int matchRuns(const SlotHistogram& histogram, const SlotPattern& pattern, int co
 // plus the pattern's active slots it left empty. 0 fits perfectly.
 int patternMisfit(const SlotHistogram& histogram, const SlotPattern& pattern);
 
+// The longest run of consecutive slots where the train has events and the pattern is quiet.
+// A mark edge that moved leaves a slot or two there; a mark the pattern lacks leaves more.
+int longestUnexpectedRun(const SlotHistogram& histogram, const SlotPattern& pattern);
+
 // 0 when A and B differ in fewer than 3 slots each way (A becomes A AND B), else 1. A mark
 // edge that lies one slot further in one pattern is not a difference.
 int similarAndMerge(SlotPattern& a, const SlotPattern& b);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "app/reg_key.h"
@@ -236,6 +237,30 @@ TEST_F(RecognitionTest, ALoneMarkAfterAPauseIsNoButtonsOwnHoldShape) {
     pc.clock.Advance(500 * kMs);
     test::AddPressWithRepeats(pc.input, pc.clock.NowNs(), shapeA, follow, 1);
     EXPECT_EQ(engine.recognise(), twoMarks ? 7 : kNoPress) << (twoMarks ? "two marks" : "one mark");
+    pc.clock.Advance(3000 * kMs);
+  }
+}
+
+// A quiet run tolerates five events, but not as a mark the pattern lacks. Five characters
+// 61 us apart fall in three slots from 50 us into a slot and in four from 60 us: four in a
+// row are another key's mark, in a press shape or a hold shape alike.
+TEST_F(RecognitionTest, FiveEventsOverFourSlotsWhereThePatternIsQuietAreAMarkItLacks) {
+  // Marks that start 50 us into a slot leave the quiet run before them empty.
+  const Shape press = {{0, 2000}, {5050, 1000}};
+  const Shape hold = {{0, 9000}, {12050, 600}};
+  StoreCode(7, kPressRepeatForm, PatternOf(press), PatternOf(hold));
+  const auto withMarkAt = [](Shape shape, int startUs) {
+    shape.push_back({startUs, 244});
+    std::sort(shape.begin(), shape.end());
+    return shape;
+  };
+  for (const int intoSlotUs : {50, 60}) {
+    const bool fits = intoSlotUs == 50;
+    EXPECT_EQ(Press(withMarkAt(press, 3000 + intoSlotUs)), fits ? 7 : kNoPress) << intoSlotUs;
+    pc.clock.Advance(3000 * kMs);
+    const std::uint16_t pressed = Press(press);
+    ASSERT_EQ(pressed & kPressIndexMask, 7);
+    EXPECT_EQ(Press(withMarkAt(hold, 10000 + intoSlotUs)), fits ? pressed : kNoPress) << intoSlotUs;
     pc.clock.Advance(3000 * kMs);
   }
 }
