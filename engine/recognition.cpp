@@ -230,10 +230,13 @@ std::uint16_t RCListener::recognise() {
     // sends it after the first frame of every press, so it is a new press of that button.
     // One code alone, or a shape other buttons share, shows nothing of the kind.
     chosen = holdShapes.Best();
-  } else if (repeat.Found() || (holdShapes.Found() && !presses.Found())) {
+  } else if ((repeat.Found() && !(pauseMakesAPress && presses.Found())) ||
+             (holdShapes.Found() && !presses.Found())) {
     // A hold shape continues the last press, whichever code's it is, except after a pause
     // when the last key holds with a shape of its own that this is not: then it is the
-    // common first frame of another key's transmission, and names nothing.
+    // common first frame of another key's transmission, and names nothing. Nor does a
+    // whole-frame train after a pause that fits press shapes but stands out for none: it
+    // is a new press (a key nobody trained), not the last key again.
     repeats = repeat.Found() || sameHold ||
               !LastKeyHoldsOtherwise(codes_, lastButton, holdShapes.Best().Pattern());
   }

@@ -365,6 +365,23 @@ TEST_F(RecognitionTest, WholeFrameRepeatsContinueAPressOnlyWithinTheSilenceOfAHe
   ASSERT_NEAR(MeasuredSilenceMs(), 200.5, 0.05);
 }
 
+// After a pause a whole-frame remote's train is a new press. One that no key's shape stands
+// out for (a key nobody trained, its pulses inside a trained key's longer ones) names
+// nothing; it is not the last key repeated. Within a held key's silence it still is.
+TEST_F(RecognitionTest, WholeFrameTrainThatStandsOutForNoKeyAfterAPauseRepeatsNothing) {
+  const Shape longPulse = {{0, 2000}, {5050, 3000}};
+  const Shape twoShortPulses = {{0, 2000}, {5050, 1000}, {9050, 1000}};
+  const Shape untrained = {{0, 2000}, {5050, 1000}};
+  StoreCode(7, kPressRepeatForm, PatternOf(longPulse), PatternOf(longPulse));
+  StoreCode(8, kPressRepeatForm, PatternOf(twoShortPulses), PatternOf(twoShortPulses));
+  lastPressEndNs = pc.clock.NowNs();
+  ASSERT_EQ(PressAfterSilence(longPulse, 1'000'000), 7);
+  EXPECT_EQ(PressAfterSilence(untrained, 199'500), 7) << "within a held key's silence";
+  EXPECT_EQ(PressAfterSilence(untrained, 200'500), kNoPress) << "after a pause";
+  ASSERT_EQ(PressAfterSilence(longPulse, 1'000'000), 0x8007);
+  EXPECT_EQ(PressAfterSilence(untrained, 500'000), kNoPress) << "half a second later";
+}
+
 // Where two keys' shapes differ, the key named must agree with the train in at least 2 more
 // of those slots than the other key's shape does, and in at least five of every eight.
 TEST_F(RecognitionTest, PressShapeMustWinItsDuelByTwoSlotsAndFiveInEight) {
