@@ -73,8 +73,8 @@ commit=$(git rev-parse --short HEAD 2>/dev/null || echo unknown)
 - One seed is one draw: which keys are left untrained, which train at the first attempt and
   in what order the presses come all move with it. Over seeds 1 to 4 the totals at the
   default receiver give 20, 19, 34 and 20 wrong keys (Light_Strip 2 to 14, Magic 2 to 4,
-  Topcon 10 to 16; nothing else) and 0 extra presses. Phantoms: 67 at seed 1 and 231 at
-  seed 4, 197 of those from ge_range_hood, whose `Clock Long` capture is `Minus`'s frame
+  Topcon 10 to 16; nothing else) and 0 extra presses. Phantoms: 67, 48, 68 and 231, at
+  seed 4 197 of them from ge_range_hood, whose `Clock Long` capture is `Minus`'s frame
   without the mark that follows it 5.3 ms later: when `Minus` is trained and `Clock Long`
   is not, every press of it fits `Minus`.
 - Keys whose every capture starts with a glitch the recorder caught before the frame
