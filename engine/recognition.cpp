@@ -219,6 +219,9 @@ std::uint16_t RCListener::recognise() {
   // a new press even when it fits the hold shape about as well. A hold shape of its own
   // still continues the press before it.
   const bool pauseMakesAPress = !sameHold && repeat.Found() && WholeFrameRepeats(*repeat.code);
+  // Such a press that fits press shapes but stands out for none is a key nobody trained,
+  // not the last key again.
+  const bool pressOfNoKey = pauseMakesAPress && presses.Found() && !pressStandsOut;
   if (pressStandsOut &&
       (!repeat.Found() || pauseMakesAPress || presses.Best().misfit <= repeat.misfit ||
        AboutEqual(repeat.misfit, presses.Best().misfit))) {
@@ -230,13 +233,10 @@ std::uint16_t RCListener::recognise() {
     // sends it after the first frame of every press, so it is a new press of that button.
     // One code alone, or a shape other buttons share, shows nothing of the kind.
     chosen = holdShapes.Best();
-  } else if ((repeat.Found() && !(pauseMakesAPress && presses.Found())) ||
-             (holdShapes.Found() && !presses.Found())) {
+  } else if ((repeat.Found() && !pressOfNoKey) || (holdShapes.Found() && !presses.Found())) {
     // A hold shape continues the last press, whichever code's it is, except after a pause
     // when the last key holds with a shape of its own that this is not: then it is the
-    // common first frame of another key's transmission, and names nothing. Nor does a
-    // whole-frame train after a pause that fits press shapes but stands out for none: it
-    // is a new press (a key nobody trained), not the last key again.
+    // common first frame of another key's transmission, and names nothing.
     repeats = repeat.Found() || sameHold ||
               !LastKeyHoldsOtherwise(codes_, lastButton, holdShapes.Best().Pattern());
   }
