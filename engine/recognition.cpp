@@ -29,6 +29,12 @@ constexpr int kDuelShare = 4;
 // RC6 half-bit, a narrow pulse-width mark): events in this many slots in a row where the
 // pattern is quiet are a mark it lacks, so the train is another key's, not a loose fit.
 constexpr int kUnexpectedMarkSlots = 4;
+// A remote that repeats its whole frame sends one shape, and its own train fills every mark
+// of it but for an edge slot or two. A train that leaves this many slots of one mark empty
+// has a shorter mark there: another key of a pulse-width code (a short mark inside a long
+// one). Other codes' patterns may hold the marks of several trains (a two-frame
+// transmission's hold shape, frames that take turns), which no single train fills.
+constexpr int kMissingMarkSlots = 6;
 
 bool FullMatch(int matched, int total) { return total > 0 && matched == total; }
 // One run short: the train may still be this pattern's, with a run it did not fill.
@@ -198,7 +204,8 @@ std::uint16_t RCListener::recognise() {
       const SlotPattern& pattern = which == 0 ? code.pattern1 : code.pattern2;
       matched = matchRuns(histogram, pattern, compareLength_, total);
       if (!FullMatch(matched, total) ||
-          longestUnexpectedRun(histogram, pattern) >= kUnexpectedMarkSlots) {
+          longestUnexpectedRun(histogram, pattern) >= kUnexpectedMarkSlots ||
+          (longestMissingRun(histogram, pattern) >= kMissingMarkSlots && WholeFrameRepeats(code))) {
         continue;
       }
       const Candidate c{&code, which == 1, patternMisfit(histogram, pattern)};

@@ -58,14 +58,26 @@ int patternMisfit(const SlotHistogram& histogram, const SlotPattern& pattern) {
   return misfit;
 }
 
-int longestUnexpectedRun(const SlotHistogram& histogram, const SlotPattern& pattern) {
+namespace {
+// The longest run of consecutive slots where the pattern is active (or quiet, for `active`
+// false) and the train heard the opposite.
+int LongestDisagreement(const SlotHistogram& histogram, const SlotPattern& pattern, bool active) {
   int longest = 0;
   int run = 0;
   for (int i = 0; i < kSlotCount; ++i) {
-    run = pattern[i] == 0 && histogram[i] != 0 ? run + 1 : 0;
+    run = (pattern[i] != 0) == active && (histogram[i] != 0) != active ? run + 1 : 0;
     if (run > longest) longest = run;
   }
   return longest;
+}
+}  // namespace
+
+int longestUnexpectedRun(const SlotHistogram& histogram, const SlotPattern& pattern) {
+  return LongestDisagreement(histogram, pattern, false);
+}
+
+int longestMissingRun(const SlotHistogram& histogram, const SlotPattern& pattern) {
+  return LongestDisagreement(histogram, pattern, true);
 }
 
 namespace {

@@ -46,6 +46,10 @@ int patternMisfit(const SlotHistogram& histogram, const SlotPattern& pattern);
 // A mark edge that moved leaves a slot or two there; a mark the pattern lacks leaves more.
 int longestUnexpectedRun(const SlotHistogram& histogram, const SlotPattern& pattern);
 
+// The longest run of consecutive slots where the pattern is active and the train is empty.
+// A key's own train fills its marks but for an edge slot or two; a shorter mark leaves more.
+int longestMissingRun(const SlotHistogram& histogram, const SlotPattern& pattern);
+
 // 0 when A and B differ in fewer than 3 slots each way (A becomes A AND B), else 1. A mark
 // edge that lies one slot further in one pattern is not a difference.
 int similarAndMerge(SlotPattern& a, const SlotPattern& b);

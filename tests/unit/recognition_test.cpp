@@ -265,6 +265,24 @@ TEST_F(RecognitionTest, FiveEventsOverFourSlotsWhereThePatternIsQuietAreAMarkItL
   }
 }
 
+// A remote that repeats its whole frame sends one shape, and its own train fills each mark.
+// A 1 ms mark inside one of 1.575 ms leaves five slots of it empty and still fits; inside one
+// of 1.6 ms it leaves six, a shorter mark: another key of a pulse-width code. A code with a
+// hold shape of its own keeps the looser fit, since its patterns may hold several trains.
+TEST_F(RecognitionTest, TrainLeavingSixSlotsOfAWholeFrameCodesMarkEmptyIsAnotherKey) {
+  const Shape shorter = {{0, 2000}, {5050, 1000}};
+  for (const int longerUs : {1575, 1600}) {
+    SCOPED_TRACE(longerUs);
+    const Shape longer = {{0, 2000}, {5050, longerUs}};
+    StoreCode(7, kPressRepeatForm, PatternOf(longer), PatternOf(longer));
+    EXPECT_EQ(Press(shorter) != kNoPress, longerUs == 1575) << "whole frame repeated";
+    pc.clock.Advance(3000 * kMs);
+    StoreCode(7, kPressRepeatForm, PatternOf(longer), PatternOf(repeatShape));
+    EXPECT_NE(Press(shorter), kNoPress) << "a hold shape of its own";
+    pc.clock.Advance(3000 * kMs);
+  }
+}
+
 TEST_F(RecognitionTest, RepeatShapeContinuesLastPressWithinTwoWholeSeconds) {
   StoreCode(7, kPressRepeatForm, PatternOf(shapeA), PatternOf(repeatShape));
   StoreCode(8, kPressRepeatForm, PatternOf(shapeB), PatternOf(repeatShape));
@@ -366,11 +384,11 @@ TEST_F(RecognitionTest, WholeFrameRepeatsContinueAPressOnlyWithinTheSilenceOfAHe
 }
 
 // After a pause a whole-frame remote's train is a new press. One that no key's shape stands
-// out for (a key nobody trained, its pulses inside a trained key's longer ones) names
-// nothing; it is not the last key repeated. Within a held key's silence it still is.
+// out for (a key nobody trained, its pulses inside a trained key's slightly longer ones)
+// names nothing; it is not the last key repeated. Within a held key's silence it still is.
 TEST_F(RecognitionTest, WholeFrameTrainThatStandsOutForNoKeyAfterAPauseRepeatsNothing) {
-  const Shape longPulse = {{0, 2000}, {5050, 3000}};
-  const Shape twoShortPulses = {{0, 2000}, {5050, 1000}, {9050, 1000}};
+  const Shape longPulse = {{0, 2000}, {5050, 1500}};
+  const Shape twoShortPulses = {{0, 2000}, {5050, 1000}, {9050, 500}};
   const Shape untrained = {{0, 2000}, {5050, 1000}};
   StoreCode(7, kPressRepeatForm, PatternOf(longPulse), PatternOf(longPulse));
   StoreCode(8, kPressRepeatForm, PatternOf(twoShortPulses), PatternOf(twoShortPulses));
