@@ -93,7 +93,10 @@ int RCListener::CaptureTrains(SlotHistogram& histogram, int trainsWanted, int st
           RecordTrain(trainTimes_, kProbeWindowSeconds, &Port::PollReceiver, kGapSeconds);
       trainTimes_.clear();
       probeRefused_ = probed <= minReads_;
-      if (probed > minReads_) break;
+      if (probed > minReads_) {
+        probeEvents_ = probed;
+        break;
+      }
       watchUntilTicks_ = clock_.Counter() + watchTicks;
     }
     clock_.SleepMs(clock_.Counter() < watchUntilTicks_ ? kWatchPollMs : kIdlePollMs);

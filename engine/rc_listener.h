@@ -130,6 +130,7 @@ class RCListener : public Port {
   std::int64_t watchUntilTicks_ = 0;
   std::int64_t trainStartTicks_ = 0;  // first activity of the latest train recorded
   bool probeRefused_ = false;         // the latest probe found too few events
+  int probeEvents_ = 0;               // events of the latest probe that proved a remote
   std::vector<double> trainTimes_;  // reused: no allocation per train once grown
 };
 

@@ -16,6 +16,10 @@ constexpr std::int64_t kHeldKeySilenceMs = 200;
 // Frames of one transmission less than this far apart (a frame pair's 25-45 ms, NEC's 40 ms
 // before its first repeat code): no one lets go of a key and presses it again that fast.
 constexpr std::int64_t kSameTransmissionSilenceMs = 80;
+// A probe that heard half as many events again as the train it proved was another frame: the
+// first of a press (a key's own frame before its repeat codes), not a repeat code as well.
+constexpr int kLongerProbeNumerator = 3;
+constexpr int kLongerProbeDenominator = 2;
 // Two codes that fit a train within this many misfit points of each other, or within an
 // eighth of the better one's misfit, fit it about equally.
 constexpr int kAmbiguityPoints = 4;
@@ -35,6 +39,12 @@ constexpr int kUnexpectedMarkSlots = 4;
 // one). Other codes' patterns may hold the marks of several trains (a two-frame
 // transmission's hold shape, frames that take turns), which no single train fills.
 constexpr int kMissingMarkSlots = 6;
+
+int EventCount(const SlotHistogram& histogram) {
+  int events = 0;
+  for (std::uint8_t n : histogram) events += n;
+  return events;
+}
 
 bool FullMatch(int matched, int total) { return total > 0 && matched == total; }
 // One run short: the train may still be this pattern's, with a run it did not fill.
@@ -246,6 +256,13 @@ std::uint16_t RCListener::recognise() {
     // common first frame of another key's transmission, and names nothing.
     repeats = repeat.Found() || sameHold ||
               !LastKeyHoldsOtherwise(codes_, lastButton, holdShapes.Best().Pattern());
+  }
+
+  // After a pause, a hold shape that follows a longer frame is the rest of a new press whose
+  // frame the probe spent, not the last key still held: which key that was is lost.
+  if (repeats && !sameHold &&
+      probeEvents_ * kLongerProbeDenominator > EventCount(histogram) * kLongerProbeNumerator) {
+    repeats = false;
   }
 
   std::uint16_t result = kNoPress;

@@ -295,6 +295,24 @@ TEST_F(RecognitionTest, RepeatShapeContinuesLastPressWithinTwoWholeSeconds) {
   EXPECT_EQ(Press(repeatShape), kNoPress) << "a repeat after nothing repeats nothing";
 }
 
+// After a pause a repeat shape continues the last press, but not behind a probe that heard a
+// longer frame: that was the first frame of a new press, of a key the repeat shape cannot
+// name. The repeat shape brings 158 events; the probe hears 237 of a 14.517 ms mark, half as
+// many again, and 238 of a 14.518 ms one.
+TEST_F(RecognitionTest, AfterAPauseARepeatShapeBehindALongerFrameNamesNoKey) {
+  StoreCode(7, kPressRepeatForm, PatternOf(shapeA), PatternOf(repeatShape));
+  StoreCode(8, kPressRepeatForm, PatternOf(shapeB), PatternOf(repeatShape));
+  for (const int probeUs : {14517, 14518}) {
+    SCOPED_TRACE(probeUs);
+    const std::uint16_t pressed = Press(shapeA);
+    ASSERT_EQ(pressed & kPressIndexMask, 7);
+    pc.clock.Advance(500 * kMs);
+    test::AddPressWithRepeats(pc.input, pc.clock.NowNs(), {{0, probeUs}}, repeatShape, 1);
+    EXPECT_EQ(engine.recognise(), probeUs == 14517 ? pressed : kNoPress);
+    pc.clock.Advance(3000 * kMs);
+  }
+}
+
 // With one code stored nothing shows that its hold shape is that key's own and not every
 // key's: after nothing recognised, it repeats nothing (a held untrained key of the same
 // remote sends it too).
