@@ -64,19 +64,21 @@ commit=$(git rev-parse --short HEAD 2>/dev/null || echo unknown)
 - Keys whose signals differ by less than a 0.1 ms slot, or only where two captures of one key
   differ anyway (Topcon, some lighting remotes): training refuses the second of them as
   "already used by another button", since no train could tell them apart.
-- Wrong keys that remain come from two sources. Topcon's vision-test keys differ by less than
-  the comparison can see, so a press of one fits another's press shape. The lighting remotes
-  send NEC's repeat code, which every key shares: a press whose first frame the probe spent
-  leaves only repeat codes, which repeat the last key pressed within 2 s (the program's
-  documented "previous key repeated"). On Light_Strip these are the keys whose captures
-  hold more than one press, or a glitch before the frame, which the lab sends on every press.
+- Wrong keys that remain are Topcon's: its vision-test keys differ by less than the
+  comparison can see, so a press of one fits another's press shape.
+- The lighting remotes send NEC's repeat code, which every key shares. A press whose first
+  frame the probe spent leaves only repeat codes. After a pause they repeat the last key
+  pressed within 2 s (the program's documented "previous key repeated") when the probe heard a
+  repeat code too; when it heard a frame half as long again, that frame was a new press of a
+  key the repeat code cannot name, and the press is missed instead of delivered as the last
+  key (Light_Strip, Magic: their wrong keys before). On Light_Strip these are the keys whose
+  captures hold more than one press, or a glitch before the frame, which the lab sends on
+  every press.
 - One seed is one draw: which keys are left untrained, which train at the first attempt and
   in what order the presses come all move with it. Over seeds 1 to 4 the totals at the
-  default receiver give 20, 19, 34 and 20 wrong keys (Light_Strip 2 to 14, Magic 2 to 4,
-  Topcon 10 to 16; nothing else) and 0 extra presses. Phantoms: 67, 48, 68 and 231, at
-  seed 4 197 of them from ge_range_hood, whose `Clock Long` capture is `Minus`'s frame
-  without the mark that follows it 5.3 ms later: when `Minus` is trained and `Clock Long`
-  is not, every press of it fits `Minus`.
+  default receiver give 16, 12, 16 and 10 wrong keys (all Topcon's) and 0 extra presses.
+  Phantoms: 66, 48, 59 and 30 (Topcon 23 to 56, Polycom 10 and 7 at seeds 1 and 4, Magic 11
+  at seed 3, EHP 1 at seed 2).
 - Keys whose every capture starts with a glitch the recorder caught before the frame
   (Brandt's `Exit`, Samsung AK59's `Ok`, Pioneer_CXC2665's `TUNER`, `DIRECT` and `BAND`) do
   not train: the lab sends the glitch with every press, and its short train ends each capture
@@ -88,15 +90,19 @@ commit=$(git rev-parse --short HEAD 2>/dev/null || echo unknown)
   Pioneer car-stereo remotes' extended keys). That press is missed instead of delivered as
   the last key again.
 - Phantoms: an untrained key whose train lies inside a trained key's pattern is taken for
-  it. A run of the pattern counts as heard when it holds a few events, so a short mark fills
-  a long one: Polycom's `Zoom-` fits `Down`'s hold shape, which holds both frames of its
-  two-frame transmission, and Topcon's keys fit each other's. Trains with a mark where the
-  pattern is quiet no longer fit it (RC6 neighbours such as XBOX360_Media's `Down` and `Info`),
-  and a whole-frame train after a pause that stands out for no key no longer repeats the
-  last key (Roomba's arrows). The converse, a train that leaves a run of the pattern empty,
-  would catch Topcon's phantoms only together with 182 recognitions of its right keys at
-  seed 1 (its patterns hold marks of several trains), and Polycom's and Magic's right keys
-  held, so it is not used.
+  it, since a run of the pattern counts as heard when it holds a few events. Trains with a
+  mark where the pattern is quiet no longer fit it (RC6 neighbours such as XBOX360_Media's
+  `Down` and `Info`); a whole-frame train after a pause that stands out for no key no longer
+  repeats the last key (Roomba's arrows); and where the trained key's remote repeats its whole
+  frame, whose own train fills every mark, a train that leaves six slots of a mark empty no
+  longer fits (ge_range_hood's `Hi` and `Clock Long`, whose marks lie inside `Plus`'s longer
+  ones: 197 phantoms at seed 4 before). What is left comes from patterns that hold the marks
+  of several trains, which no single train fills: Polycom's `Zoom-` fits `Down`'s hold shape,
+  which holds both frames of its two-frame transmission; Magic's untrained keys fit a trained
+  key's hold shape; Topcon's keys fit each other's. Asking those trains to fill the marks as
+  well takes Polycom's phantoms to 0, but Magic's held keys leave 24 slots of their own hold
+  shape empty (7 right presses lost at seed 1) and Topcon's right keys 8 to 19 of their press
+  shape (all 79 right presses lost at seed 4), so it is not done.
 - Under the other variants and jitter (the totals above): Topcon's held frames, 88–93 ms
   apart, are just beyond the 80 ms that keeps one transmission together, and when a low line
   starts a character or with 25 µs of jitter they fit its press shape rather than its hold
