@@ -58,17 +58,15 @@ std::string ShellQuoted(const std::string& word) {
   return quoted + "'";
 }
 
-// Runs `quor-sim bench --remote FILE --json ...` as a child and reads what it printed.
-void BenchInChild(const std::string& self, const std::string& path, const DirBenchSettings& settings,
-                  DirBenchRow& row) {
+// Runs `quor-sim bench --remote FILE --json ARGS` as a child and reads what it printed;
+// returns why it gave no result, or nothing.
+std::string BenchInChild(const std::string& self, const std::string& path,
+                         const std::vector<std::string>& args, BenchResult& result) {
   std::string command = ShellQuoted(self) + " bench --remote " + ShellQuoted(path) + " --json";
-  for (const std::string& arg : settings.benchArgs) command += " " + ShellQuoted(arg);
+  for (const std::string& arg : args) command += " " + ShellQuoted(arg);
   command += " 2>&1";
   FILE* pipe = popen(command.c_str(), "r");
-  if (!pipe) {
-    row.error = "cannot start quor-sim for it";
-    return;
-  }
+  if (!pipe) return "cannot start quor-sim for it";
   std::string output;
   char chunk[4096];
   std::size_t n;
@@ -76,17 +74,68 @@ void BenchInChild(const std::string& self, const std::string& path, const DirBen
   const int status = pclose(pipe);
   // Notes on the remote come first, one a line, then the result.
   const std::size_t json = output.find("{\"remote\"");
-  if (status == 0 && json != std::string::npos && ParseBenchJson(output.substr(json), row.result)) {
-    return;
+  if (status == 0 && json != std::string::npos && ParseBenchJson(output.substr(json), result)) {
+    return {};
   }
   std::istringstream lines(output);
   std::string line, last;
   while (std::getline(lines, line)) {
     if (line.rfind("quor-sim: note:", 0) != 0 && !line.empty()) last = line;
   }
-  row.error = last.empty() ? "quor-sim ended with status " + std::to_string(status) : OneLine(last);
+  return last.empty() ? "quor-sim ended with status " + std::to_string(status) : OneLine(last);
 }
 #endif
+
+// The press counts of one result added to another's.
+void AddPresses(BenchResult& sum, const BenchResult& one) {
+  sum.presses += one.presses;
+  sum.correct += one.correct;
+  sum.wrong += one.wrong;
+  sum.missed += one.missed;
+  sum.extra += one.extra;
+  sum.untrainedPresses += one.untrainedPresses;
+  sum.phantom += one.phantom;
+  sum.longPresses += one.longPresses;
+  sum.longCorrect += one.longCorrect;
+  sum.shortPresses += one.shortPresses;
+  sum.shortCorrect += one.shortCorrect;
+}
+
+// One seed's result added to a remote's: presses summed, keys trained the fewest of a seed.
+void AddSeed(BenchResult& sum, const BenchResult& one, bool first) {
+  if (first || TrainedKeys(one) < TrainedKeys(sum)) {
+    sum.keys = one.keys;
+    sum.untrained = one.untrained;
+    for (int i = 0; i < 5; ++i) sum.training[i] = one.training[i];
+  }
+  AddPresses(sum, one);
+}
+
+// One run of the remote at `seed` (0: as the arguments say); why it failed, or nothing.
+std::string BenchSeed(const std::string& self, const std::string& path,
+                      const DirBenchSettings& settings, std::uint64_t seed, BenchResult& result) {
+#ifdef _WIN32
+  (void)self;
+  BenchSettings inProcess = settings.inProcess;
+  if (seed != 0) {
+    inProcess.seed = seed;
+    if (settings.receiverFor) inProcess.receiver = settings.receiverFor(seed);
+  }
+  try {
+    result = RunBench(sim::LoadRemote(path), inProcess);
+  } catch (const std::exception& e) {
+    return OneLine(e.what());
+  }
+  return {};
+#else
+  std::vector<std::string> args = settings.benchArgs;
+  if (seed != 0) {
+    args.push_back("--seed");
+    args.push_back(std::to_string(seed));
+  }
+  return BenchInChild(self, path, args, result);
+#endif
+}
 
 void BenchOne(const std::string& self, const std::string& path, const DirBenchSettings& settings,
               DirBenchRow& row) {
@@ -98,16 +147,12 @@ void BenchOne(const std::string& self, const std::string& path, const DirBenchSe
     row.error = OneLine(e.what());
     return;
   }
-#ifdef _WIN32
-  (void)self;
-  try {
-    row.result = RunBench(sim::LoadRemote(path), settings.inProcess);
-  } catch (const std::exception& e) {
-    row.error = OneLine(e.what());
+  const int runs = std::max(settings.seeds, 1);
+  for (int i = 0; i < runs && row.error.empty(); ++i) {
+    BenchResult one;
+    row.error = BenchSeed(self, path, settings, settings.seeds > 0 ? std::uint64_t(i + 1) : 0, one);
+    if (row.error.empty()) AddSeed(row.result, one, i == 0);
   }
-#else
-  BenchInChild(self, path, settings, row);
-#endif
 }
 
 std::string JsonString(const std::string& text) {
@@ -217,17 +262,7 @@ std::string DirBenchTable(const std::vector<DirBenchRow>& rows) {
     BenchResult& t = total.result;
     t.keys += r.keys;
     for (int i = 0; i < 5; ++i) t.training[i] += r.training[i];
-    t.presses += r.presses;
-    t.correct += r.correct;
-    t.wrong += r.wrong;
-    t.missed += r.missed;
-    t.extra += r.extra;
-    t.phantom += r.phantom;
-    t.untrainedPresses += r.untrainedPresses;
-    t.longPresses += r.longPresses;
-    t.longCorrect += r.longCorrect;
-    t.shortPresses += r.shortPresses;
-    t.shortCorrect += r.shortCorrect;
+    AddPresses(t, r);
   }
   const BenchResult& t = total.result;
   out << "| **" << remotes << " remotes" << (failed ? ", " + std::to_string(failed) + " not benched" : "")

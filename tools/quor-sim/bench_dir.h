@@ -34,6 +34,11 @@ struct DirBenchSettings {
   // --ideal and the receiver options, as given.
   std::vector<std::string> benchArgs;
   BenchSettings inProcess;  // the same, for a run in this process
+  // Seeds 1 to `seeds`, each remote's results summed over them (keys trained: the fewest
+  // any seed trained); 0 runs once, at the seed the arguments give. An in-process run takes
+  // each seed's receiver from `receiverFor`.
+  int seeds = 0;
+  std::function<sim::ReceiverParams(std::uint64_t)> receiverFor;
   int parallel = 2;
 };
 

@@ -27,7 +27,7 @@ std::vector<Command> Commands() {
        RunPress},
       {"bench",
        "bench --remote R | --all [--seeds N] [--columns default,jitter,drop,drift,noise] | "
-       "--dir DIR (every .ir and .conf file in it); "
+       "--dir DIR (every .ir and .conf file in it) [--seeds N]; "
        "[--keys N] [--untrained N] [--presses N] [--seed N] [--ideal] [--hunt middle|end] "
        "[--low-line starts|ignored] [--jitter US] [--drift PCT] [--drop PCT] [--noise PER_S] "
        "[--json]",

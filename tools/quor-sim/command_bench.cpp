@@ -1,6 +1,6 @@
 // quor-sim bench --remote R [--keys N] [--untrained N] [--presses N] [--seed N] [receiver options] [--json]
 // quor-sim bench --all [--seeds N] [--untrained N] [--presses N] [--columns W,W..] [receiver options] [--json]
-// quor-sim bench --dir DIR [--keys N] [--untrained N] [--presses N] [--seed N] [receiver options] [--json]
+// quor-sim bench --dir DIR [--keys N] [--untrained N] [--presses N] [--seed N | --seeds N] [receiver options] [--json]
 // Receiver options: [--ideal] [--hunt middle|end] [--low-line starts|ignored] [--jitter US]
 // [--drift PCT] [--drop PCT] [--noise PER_S].
 // How well a remote trains and how reliably its presses are recognised; with --all, every
@@ -66,14 +66,22 @@ void RunAll(const std::vector<std::string>& args, bool ideal, bool json, std::os
 // is what this command was given.
 void RunDir(const std::vector<std::string>& args, bool ideal, bool json, std::ostream& out) {
   Options options("bench", args,
-                  {{"dir", true}, {"keys"}, {"untrained"}, {"presses"}, {"seed"}, {"jitter"}, {"drift"},
-                   {"drop"}, {"noise"}, {"hunt"}, {"low-line"}});
+                  {{"dir", true}, {"seeds"}, {"keys"}, {"untrained"}, {"presses"}, {"seed"}, {"jitter"},
+                   {"drift"}, {"drop"}, {"noise"}, {"hunt"}, {"low-line"}});
   DirBenchSettings settings;
   settings.dir = options.Text("dir");
+  if (options.Has("seeds")) {
+    if (options.Has("seed")) throw CommandError("bench: give --seed or --seeds, not both");
+    settings.seeds = int(options.Integer("seeds", 1, 1, 1000));
+  }
+  // Each child is given what this command was, but the folder and the seeds.
   for (std::size_t i = 0; i < args.size(); ++i) {
-    const bool dir = args[i] == "--dir" || args[i].rfind("--dir=", 0) == 0;
-    if (args[i] == "--dir") ++i;
-    if (!dir) settings.benchArgs.push_back(args[i]);
+    const bool ours = args[i] == "--dir" || args[i] == "--seeds";
+    if (ours) {
+      ++i;  // and its value
+    } else if (args[i].rfind("--dir=", 0) != 0 && args[i].rfind("--seeds=", 0) != 0) {
+      settings.benchArgs.push_back(args[i]);
+    }
   }
   if (ideal) settings.benchArgs.push_back("--ideal");
   settings.inProcess.keys = std::size_t(options.Integer("keys", 34, 1, 34));
@@ -84,6 +92,9 @@ void RunDir(const std::vector<std::string>& args, bool ideal, bool json, std::os
   }
   settings.inProcess.seed = std::uint64_t(options.Integer("seed", 1, 0, 1'000'000'000));
   settings.inProcess.receiver = ReceiverFromOptions(options, settings.inProcess.seed, ideal);
+  settings.receiverFor = [&options, ideal](std::uint64_t seed) {
+    return ReceiverFromOptions(options, seed, ideal);
+  };
   const auto rows = RunDirBench(settings, [](const std::string& line) { std::cerr << line << '\n'; });
   out << (json ? DirBenchJson(rows) : DirBenchTable(rows));
 }

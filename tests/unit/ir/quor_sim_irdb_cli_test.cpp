@@ -87,6 +87,15 @@ TEST(QuorSimIrdb, BenchDirRunsEveryRemoteFileOfAFolder) {
   EXPECT_THAT(json.out, HasSubstr("\"file\": \"broken.ir\", \"keys_loaded\": 0, \"keys_left_out\": 0, "
                                   "\"error\": "));
 
+  // Over seeds 1 and 2 each remote's presses add up; --seeds and --seed exclude each other.
+  const Result seeds = QuorSim("bench --dir '" + kDir + "' --keys 2 --presses 6 --seeds 2 --json");
+  ASSERT_EQ(seeds.status, 0) << seeds.err;
+  EXPECT_THAT(seeds.out, HasSubstr("{\"file\": \"tv.ir\", \"keys_loaded\": 3, \"keys_left_out\": 2, "
+                                   "\"keys\": 2, \"keys_trained\": 2, \"presses\": 12"));
+  const Result both = QuorSim("bench --dir '" + kDir + "' --seeds 2 --seed 3");
+  EXPECT_EQ(both.status, 2);
+  EXPECT_THAT(both.err, HasSubstr("give --seed or --seeds, not both"));
+
   const Result notAFolder = QuorSim("bench --dir '" + kTv + "'");
   EXPECT_EQ(notAFolder.status, 2);
   EXPECT_THAT(notAFolder.err, HasSubstr("is not a folder"));
