@@ -117,10 +117,8 @@ std::string BenchSeed(const std::string& self, const std::string& path,
 #ifdef _WIN32
   (void)self;
   BenchSettings inProcess = settings.inProcess;
-  if (seed != 0) {
-    inProcess.seed = seed;
-    if (settings.receiverFor) inProcess.receiver = settings.receiverFor(seed);
-  }
+  if (seed != 0) inProcess.seed = seed;
+  inProcess.receiver = settings.receiverFor(inProcess.seed);
   try {
     result = RunBench(sim::LoadRemote(path), inProcess);
   } catch (const std::exception& e) {

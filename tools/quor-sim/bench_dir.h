@@ -33,12 +33,11 @@ struct DirBenchSettings {
   // Arguments after `bench --remote FILE` for each child: --keys, --presses, --seed,
   // --ideal and the receiver options, as given.
   std::vector<std::string> benchArgs;
-  BenchSettings inProcess;  // the same, for a run in this process
+  BenchSettings inProcess;  // the same, for a run in this process, but the receiver
+  std::function<sim::ReceiverParams(std::uint64_t)> receiverFor;  // the receiver at a seed
   // Seeds 1 to `seeds`, each remote's results summed over them (keys trained: the fewest
-  // any seed trained); 0 runs once, at the seed the arguments give. An in-process run takes
-  // each seed's receiver from `receiverFor`.
+  // any seed trained); 0 runs once, at the seed the arguments give.
   int seeds = 0;
-  std::function<sim::ReceiverParams(std::uint64_t)> receiverFor;
   int parallel = 2;
 };
 

@@ -91,7 +91,6 @@ void RunDir(const std::vector<std::string>& args, bool ideal, bool json, std::os
         int(options.Integer("untrained", 0, 0, std::int64_t(settings.inProcess.keys)));
   }
   settings.inProcess.seed = std::uint64_t(options.Integer("seed", 1, 0, 1'000'000'000));
-  settings.inProcess.receiver = ReceiverFromOptions(options, settings.inProcess.seed, ideal);
   settings.receiverFor = [&options, ideal](std::uint64_t seed) {
     return ReceiverFromOptions(options, seed, ideal);
   };
