@@ -136,6 +136,25 @@ int RCListener::CaptureTrains(SlotHistogram& histogram, int trainsWanted, int st
   }
 }
 
+int RCListener::CaptureFollowingTrain(SlotHistogram& histogram) {
+  const std::int64_t frequency = clock_.Frequency();
+  const std::int64_t waited = clock_.Counter() - lastActivityTicks_;
+  const double window =
+      double(kSameTransmissionSilenceMs) / 1000.0 - double(waited) / double(frequency);
+  int recorded = 0;
+  if (window > 0) {
+    TimeCriticalSection critical(clock_);
+    recorded = RecordTrain(trainTimes_, window, &Port::PollReceiver, kGapSeconds);
+  }
+  if (recorded < minReads_) {
+    trainTimes_.clear();
+    return 0;
+  }
+  for (double t : trainTimes_) AddToHistogram(histogram, t);
+  trainTimes_.clear();
+  return 1;
+}
+
 int RCListener::AddToHistogram(SlotHistogram& histogram, double timeMs) {
   const double slot = std::trunc(timeMs / kSlotWidthMs);
   // Out-of-range doubles (and NaN) would make the int conversion undefined.

@@ -54,7 +54,14 @@ class RCListener : public Port {
   // With `evenTrains`, the 2nd, 4th ... trains go there instead of into `histogram`.
   int CaptureTrains(SlotHistogram& histogram, int trainsWanted, int step, int steps,
                     SlotHistogram* evenTrains = nullptr);
+  // The next train of the transmission whose train was just recorded, with no probe before
+  // it: 1 when one began within kSameTransmissionSilenceMs of its end and was long enough,
+  // else 0. The press keeps the silence and the probe measured before that train.
+  int CaptureFollowingTrain(SlotHistogram& histogram);
   static int AddToHistogram(SlotHistogram& histogram, double timeMs);
+  // Frames of one transmission less than this far apart (a frame pair's 25-45 ms, NEC's 40 ms
+  // before its first repeat code): no one lets go of a key and presses it again that fast.
+  static constexpr std::int64_t kSameTransmissionSilenceMs = 80;
 
   // --- code store ---
   // Main thread before listening, and the worker after training; takes the code-list lock.
@@ -131,6 +138,7 @@ class RCListener : public Port {
   std::int64_t trainStartTicks_ = 0;  // first activity of the latest train recorded
   bool probeRefused_ = false;         // the latest probe found too few events
   int probeEvents_ = 0;               // events of the latest probe that proved a remote
+  bool followOnPending_ = false;      // the next recognition records the next train at once
   std::vector<double> trainTimes_;  // reused: no allocation per train once grown
 };
 

@@ -1,6 +1,8 @@
 // Recognition: one listening step of the worker. Captures one burst train and turns the
 // code that fits it best into a press value.
 
+#include <utility>
+
 #include "engine/engine_types.h"
 #include "engine/rc_listener.h"
 
@@ -13,9 +15,6 @@ constexpr std::int64_t kRepeatWindowSeconds = 2;
 // about 130 ms (Panasonic's period; Samsung 108, Sony 45), and the idle polls may miss a
 // short frame or two; a person takes longer to let go of a key and press it again.
 constexpr std::int64_t kHeldKeySilenceMs = 200;
-// Frames of one transmission less than this far apart (a frame pair's 25-45 ms, NEC's 40 ms
-// before its first repeat code): no one lets go of a key and presses it again that fast.
-constexpr std::int64_t kSameTransmissionSilenceMs = 80;
 // A probe that heard half as many events again as the train it proved was another frame: the
 // first of a press (a key's own frame before its repeat codes), not a repeat code as well.
 constexpr int kLongerProbeNumerator = 3;
@@ -191,7 +190,10 @@ bool StandsOut(const SlotHistogram& histogram, const Candidate& chosen, const Co
 
 std::uint16_t RCListener::recognise() {
   SlotHistogram histogram{};
-  if (CaptureTrains(histogram, 1, 0, 1) != 1) return kNoPress;
+  // When no train follows in time, the press went no further: listen as usual.
+  const bool followOn =
+      std::exchange(followOnPending_, false) && CaptureFollowingTrain(histogram) == 1;
+  if (!followOn && CaptureTrains(histogram, 1, 0, 1) != 1) return kNoPress;
   const auto silenceUnder = [this](std::int64_t ms) {
     return silenceBeforeTicks_ != kNeverTicks && silenceBeforeTicks_ < ms * clock_.Frequency() / 1000;
   };
@@ -289,6 +291,12 @@ std::uint16_t RCListener::recognise() {
       if (code.button == lastPress_) result ^= kAlternateMarker;
     }
   }
+  // A train that only hold shapes fit and that names nothing may be the half of a frame pair
+  // that several keys share. Probing again would spend the key's own half and record the
+  // shared one of the next pair, in step with it for the whole hold: the next train is
+  // recorded at once instead, as the rest of this press.
+  followOnPending_ = !followOn && !presses.Found() && (holdShapes.Found() || repeat.Found()) &&
+                     result == kNoPress;
   ReportLevel(presses.Found() || holdShapes.Found() || repeat.Found()
                   ? 100
                   : matchPercent(matched, total));

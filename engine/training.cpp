@@ -169,6 +169,8 @@ bool RCListener::registeredElsewhere(const SlotPattern& pattern) {
 }
 
 int RCListener::trainButton(int button) {
+  // Nothing heard before training continues after it.
+  followOnPending_ = false;
   CodeRegistry registry;
   registry.DeleteOne(button);
   {

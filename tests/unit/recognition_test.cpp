@@ -313,6 +313,41 @@ TEST_F(RecognitionTest, AfterAPauseARepeatShapeBehindALongerFrameNamesNoKey) {
   }
 }
 
+// A transmission whose first frame every key shares, then the key's own (a prefix frame, as
+// A/V receivers send). When the probe spent another frame before it, the shared frame names
+// nothing after a pause, and the key's own frame must be the next train recorded: probing
+// again would spend it and meet the shared frame of the next pair, in step for the whole
+// hold. It is recorded at once when it follows within 80 ms, as the rest of the press, with
+// the pause before it (a new press of the key pressed before). Only the one train after a
+// shared frame is: a second shared frame is no pair's first half.
+TEST_F(RecognitionTest, AKeysOwnFrameAfterASharedFirstFrameIsThePress) {
+  StoreCode(7, kPressRepeatForm, PatternOf(shapeA), PatternOf(repeatShape));
+  StoreCode(8, kPressRepeatForm, PatternOf(shapeB), PatternOf(repeatShape));
+  const auto transmission = [&](std::int64_t gapUs, int sharedFrames) {
+    const std::int64_t start = pc.clock.NowNs();
+    test::AddFrame(pc.input, start, ShapeWithMarkAt(3000));  // the probe's
+    std::int64_t next = start + 500 * kMs;
+    for (int i = 0; i < sharedFrames; ++i) {
+      test::AddFrame(pc.input, next, repeatShape);
+      next = test::FrameEndNs(next, repeatShape) + test::kCharacterNs + gapUs * SimulatedPc::kUs;
+    }
+    test::AddFrame(pc.input, next, shapeA);
+    std::uint16_t value = kNoPress;
+    for (int i = 0; i <= sharedFrames; ++i) {
+      value = engine.recognise();
+      if (i < sharedFrames) {
+        EXPECT_EQ(value, kNoPress) << "shared frame " << i;
+      }
+    }
+    pc.clock.Advance(3000 * kMs);
+    return value;
+  };
+  EXPECT_EQ(transmission(80'500, 1), kNoPress) << "too late for the same transmission";
+  EXPECT_EQ(transmission(79'500, 1), 7);
+  EXPECT_EQ(transmission(79'500, 1), 0x8007) << "after a pause, a new press of 7";
+  EXPECT_EQ(transmission(30'000, 2), kNoPress) << "behind two shared frames";
+}
+
 // With one code stored nothing shows that its hold shape is that key's own and not every
 // key's: after nothing recognised, it repeats nothing (a held untrained key of the same
 // remote sends it too).
