@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "engine/rc_listener.h"
 
@@ -81,9 +82,11 @@ int RCListener::CaptureTrains(SlotHistogram& histogram, int trainsWanted, int st
     const std::int64_t polledAt = clock_.Counter();
     if (Base() != 0 && PollReceiver() != 0) {
       std::int64_t silence = sawActivity_ ? polledAt - lastActivityTicks_ : kNeverTicks;
-      // A refused probe is the start of what the next probe finds: the silence before the
-      // press is the one before the refused probe, if longer.
-      if (probeRefused_) silence = std::max(silence, silenceBeforeTicks_);
+      // A refused probe, or a fragment that recognition set aside, is the start of what the
+      // next probe finds: the silence before the press is the one before it, if longer.
+      if (std::exchange(pauseCarried_, false) || probeRefused_) {
+        silence = std::max(silence, silenceBeforeTicks_);
+      }
       silenceBeforeTicks_ = silence;
       // A status latched by a frame that ended before this poll is still the remote: a
       // silence measured past it would span two frames and split one hold into presses.

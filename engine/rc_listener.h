@@ -139,6 +139,7 @@ class RCListener : public Port {
   bool probeRefused_ = false;         // the latest probe found too few events
   int probeEvents_ = 0;               // events of the latest probe that proved a remote
   bool followOnPending_ = false;      // the next recognition records the next train at once
+  bool pauseCarried_ = false;         // the next probe keeps the silence measured before
   std::vector<double> trainTimes_;  // reused: no allocation per train once grown
 };
 

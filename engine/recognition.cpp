@@ -297,6 +297,12 @@ std::uint16_t RCListener::recognise() {
   // recorded at once instead, as the rest of this press.
   followOnPending_ = !followOn && !presses.Found() && (holdShapes.Found() || repeat.Found()) &&
                      result == kNoPress;
+  // After a pause, a train that fits no shape and is shorter than the frame the probe spent is
+  // a fragment (a glitch, a broken frame), no press: the press begins after it, and the next
+  // step's silence is still the pause. A train as long may be the frame of a key nobody
+  // trained, whose hold must not look like one that follows a pause.
+  pauseCarried_ = !sameHold && !presses.Found() && !holdShapes.Found() && !repeat.Found() &&
+                  EventCount(histogram) < probeEvents_;
   ReportLevel(presses.Found() || holdShapes.Found() || repeat.Found()
                   ? 100
                   : matchPercent(matched, total));

@@ -348,6 +348,33 @@ TEST_F(RecognitionTest, AKeysOwnFrameAfterASharedFirstFrameIsThePress) {
   EXPECT_EQ(transmission(30'000, 2), kNoPress) << "behind two shared frames";
 }
 
+// After a pause, a train that fits no shape and is shorter than the frame the probe spent (a
+// glitch, a broken frame) starts no hold: the key's frames after it are a new press, not the
+// last press held, however close they follow it. Within a held key's silence it is part of
+// the hold, and a train as long as the probe's may be a frame of a key nobody trained, whose
+// hold must not count as after a pause. The probe hears 16 events of its frame; the glitch
+// brings 15 with a 910 us mark, 16 with 920 us.
+TEST_F(RecognitionTest, AfterAPauseAFragmentThatFitsNothingLeavesThePauseToTheFramesAfterIt) {
+  StoreCode(7, kPressRepeatForm, PatternOf(shapeA), PatternOf(repeatShape));
+  StoreCode(8, kPressRepeatForm, PatternOf(shapeB), PatternOf(repeatShape));
+  lastPressEndNs = pc.clock.NowNs();
+  ASSERT_EQ(PressAfterSilence(shapeA, 1'000'000), 7);
+  const auto pressAfterGlitch = [&](std::int64_t silenceUs, int glitchUs) {
+    const std::int64_t start = lastPressEndNs + silenceUs * SimulatedPc::kUs;
+    pc.clock.Advance(start - pc.clock.NowNs());
+    test::AddFrame(pc.input, start, {{0, 1000}});  // the probe's
+    test::AddFrame(pc.input, start + test::kFramePeriodNs, {{0, glitchUs}});
+    // Three frames: the idle poll may meet the first only as it ends.
+    test::AddPress(pc.input, start + 2 * test::kFramePeriodNs, shapeA, 3);
+    lastPressEndNs = test::FrameEndNs(start + 4 * test::kFramePeriodNs, shapeA);
+    EXPECT_EQ(engine.recognise(), kNoPress) << "the glitch";
+    return engine.recognise();
+  };
+  EXPECT_EQ(pressAfterGlitch(199'500, 910), 7) << "within a held key's silence";
+  EXPECT_EQ(pressAfterGlitch(200'500, 910), 0x8007) << "after a pause, a new press";
+  EXPECT_EQ(pressAfterGlitch(1'000'000, 920), 0x8007) << "as long as the probe's frame";
+}
+
 // With one code stored nothing shows that its hold shape is that key's own and not every
 // key's: after nothing recognised, it repeats nothing (a held untrained key of the same
 // remote sends it too).
