@@ -50,17 +50,7 @@ std::vector<BenchCell> RunBenchAll(const BenchAllSettings& settings,
         const BenchResult r = RunBench(remote, run);
         BenchResult& t = cell.total;
         for (int i = 0; i < 5; ++i) t.training[i] += r.training[i];
-        t.presses += r.presses;
-        t.correct += r.correct;
-        t.wrong += r.wrong;
-        t.missed += r.missed;
-        t.extra += r.extra;
-        t.untrainedPresses += r.untrainedPresses;
-        t.phantom += r.phantom;
-        t.longPresses += r.longPresses;
-        t.longCorrect += r.longCorrect;
-        t.shortPresses += r.shortPresses;
-        t.shortCorrect += r.shortCorrect;
+        AddPresses(t, r);
         t.virtualSeconds += r.virtualSeconds;
         t.wallSeconds += r.wallSeconds;
         cell.keys = int(r.keys);

@@ -86,21 +86,6 @@ std::string BenchInChild(const std::string& self, const std::string& path,
 }
 #endif
 
-// The press counts of one result added to another's.
-void AddPresses(BenchResult& sum, const BenchResult& one) {
-  sum.presses += one.presses;
-  sum.correct += one.correct;
-  sum.wrong += one.wrong;
-  sum.missed += one.missed;
-  sum.extra += one.extra;
-  sum.untrainedPresses += one.untrainedPresses;
-  sum.phantom += one.phantom;
-  sum.longPresses += one.longPresses;
-  sum.longCorrect += one.longCorrect;
-  sum.shortPresses += one.shortPresses;
-  sum.shortCorrect += one.shortCorrect;
-}
-
 // One seed's result added to a remote's: presses summed, keys trained the fewest of a seed.
 void AddSeed(BenchResult& sum, const BenchResult& one, bool first) {
   if (first || TrainedKeys(one) < TrainedKeys(sum)) {

@@ -198,6 +198,20 @@ int TrainedKeys(const BenchResult& r) {
          r.training[TrainedUnsure];
 }
 
+void AddPresses(BenchResult& sum, const BenchResult& one) {
+  sum.presses += one.presses;
+  sum.correct += one.correct;
+  sum.wrong += one.wrong;
+  sum.missed += one.missed;
+  sum.extra += one.extra;
+  sum.untrainedPresses += one.untrainedPresses;
+  sum.phantom += one.phantom;
+  sum.longPresses += one.longPresses;
+  sum.longCorrect += one.longCorrect;
+  sum.shortPresses += one.shortPresses;
+  sum.shortCorrect += one.shortCorrect;
+}
+
 std::string BenchJson(const BenchResult& r) {
   std::ostringstream out;
   std::string name;

@@ -56,6 +56,9 @@ std::size_t UntrainedKeys(const BenchSettings& settings, std::size_t keys);
 // Keys trained (any result that stores a code).
 int TrainedKeys(const BenchResult& result);
 
+// The press counts of one result (presses, their outcomes, long and short) added to another's.
+void AddPresses(BenchResult& sum, const BenchResult& one);
+
 std::string BenchJson(const BenchResult& result);
 std::string BenchSummary(const BenchResult& result);
 
