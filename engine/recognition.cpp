@@ -38,6 +38,11 @@ constexpr int kUnexpectedMarkSlots = 4;
 // one). Other codes' patterns may hold the marks of several trains (a two-frame
 // transmission's hold shape, frames that take turns), which no single train fills.
 constexpr int kMissingMarkSlots = 6;
+// Any pattern holds the marks of the trains it came from, so a train of its key lies inside
+// it, though it may leave some of its marks empty. A train with an event where the pattern is
+// quiet and this many slots in a row of one of its marks empty lies across it instead: its
+// mark is shorter there or lies elsewhere, so it is another key's.
+constexpr int kMovedMarkSlots = 4;
 
 int EventCount(const SlotHistogram& histogram) {
   int events = 0;
@@ -215,9 +220,11 @@ std::uint16_t RCListener::recognise() {
     for (int which = 0; which < 2; ++which) {
       const SlotPattern& pattern = which == 0 ? code.pattern1 : code.pattern2;
       matched = matchRuns(histogram, pattern, compareLength_, total);
-      if (!FullMatch(matched, total) ||
-          longestUnexpectedRun(histogram, pattern) >= kUnexpectedMarkSlots ||
-          (longestMissingRun(histogram, pattern) >= kMissingMarkSlots && WholeFrameRepeats(code))) {
+      const int unexpected = longestUnexpectedRun(histogram, pattern);
+      const int missing = longestMissingRun(histogram, pattern);
+      if (!FullMatch(matched, total) || unexpected >= kUnexpectedMarkSlots ||
+          (unexpected > 0 && missing >= kMovedMarkSlots) ||
+          (missing >= kMissingMarkSlots && WholeFrameRepeats(code))) {
         continue;
       }
       const Candidate c{&code, which == 1, patternMisfit(histogram, pattern)};

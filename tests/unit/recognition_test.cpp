@@ -283,6 +283,23 @@ TEST_F(RecognitionTest, TrainLeavingSixSlotsOfAWholeFrameCodesMarkEmptyIsAnother
   }
 }
 
+// A pattern holds every mark of its own key's trains, though a train may leave some of them
+// empty. A train that leaves four slots of a mark empty and has an event where the pattern is
+// quiet lies across it: another key's. A 1 ms mark inside one of 1.4 ms leaves three slots
+// empty, inside one of 1.425 ms four; a 30 us glitch brings one event to a quiet slot.
+TEST_F(RecognitionTest, TrainWithAStrayEventAndFourSlotsOfAMarkEmptyIsAnotherKey) {
+  for (const int longerUs : {1400, 1425}) {
+    StoreCode(7, kPressRepeatForm, PatternOf({{0, 2000}, {5050, longerUs}}), PatternOf(repeatShape));
+    for (const int glitchUs : {0, 30}) {
+      Shape train = {{0, 2000}, {3050, glitchUs}, {5050, 1000}};
+      if (glitchUs == 0) train.erase(train.begin() + 1);
+      const bool fits = glitchUs == 0 || longerUs == 1400;
+      EXPECT_EQ(Press(train) != kNoPress, fits) << longerUs << " us, glitch of " << glitchUs << " us";
+      pc.clock.Advance(3000 * kMs);
+    }
+  }
+}
+
 TEST_F(RecognitionTest, RepeatShapeContinuesLastPressWithinTwoWholeSeconds) {
   StoreCode(7, kPressRepeatForm, PatternOf(shapeA), PatternOf(repeatShape));
   StoreCode(8, kPressRepeatForm, PatternOf(shapeB), PatternOf(repeatShape));
