@@ -87,6 +87,18 @@ bool OwnHoldShape(const SignalCode& code, const CodeList& codes) {
   return others;
 }
 
+// A hold shape that holds the press shape is a looser copy of the key's frame (a remote that
+// repeats it, its hold trains caught at several phases): a train of that key fits the press
+// shape itself, and one that fits only the hold shape is another key's.
+bool HoldShapeHoldsPressShape(const SignalCode& code) {
+  SlotPattern press = code.pattern1;
+  SlotPattern common{};
+  for (std::size_t i = 0; i < common.size(); ++i) {
+    common[i] = code.pattern1[i] != 0 && code.pattern2[i] != 0 ? 1 : 0;
+  }
+  return similarAndMerge(press, common) == 0;
+}
+
 // Whether the last button's press-and-repeat code holds with a shape unlike `hold`: a key
 // held sends its own hold shape, so after a pause such a train is another key's press.
 bool LastKeyHoldsOtherwise(const CodeList& codes, std::uint16_t lastButton,
@@ -254,6 +266,7 @@ std::uint16_t RCListener::recognise() {
     chosen = presses.Best();
   } else if (!sameHold && !presses.Found() && !repeat.Found() && holdShapes.Clear() &&
              OwnHoldShape(*holdShapes.Best().code, codes_) &&
+             !HoldShapeHoldsPressShape(*holdShapes.Best().code) &&
              StandsOut(histogram, holdShapes.Best(), codes_, compareLength_)) {
     // After a pause, the hold shape of one button that is that button's own: its remote
     // sends it after the first frame of every press, so it is a new press of that button.

@@ -224,6 +224,21 @@ TEST_F(RecognitionTest, HoldShapeOfOneButtonAloneAfterAPauseIsANewPress) {
   EXPECT_EQ(pressAndFollow(shapeA, shapeB), 8) << "a shared hold shape continues the last press";
 }
 
+// A hold shape that holds the key's own press shape is a looser copy of its frame (hold trains
+// caught at several phases). After a pause a train that fits only that copy is not the key's,
+// whose train would fit its press shape: another key's frame, which names nothing.
+TEST_F(RecognitionTest, AfterAPauseATrainFittingOnlyALooserCopyOfAKeysFrameIsNoPressOfIt) {
+  const Shape press = {{0, 2000}, {5000, 1000}};
+  const Shape neighbour = {{0, 2000}, {4600, 1400}};
+  StoreCode(7, kPressRepeatForm, PatternOf(press), PatternOf({{0, 2000}, {4500, 1600}}));
+  StoreCode(8, kPressRepeatForm, PatternOf(ShapeWithMarkAt(3000)), PatternOf(ShapeWithMarkAt(11000)));
+  ASSERT_EQ(Press(ShapeWithMarkAt(3000)), 8);
+  pc.clock.Advance(500 * kMs);
+  EXPECT_EQ(Press(neighbour), kNoPress);
+  pc.clock.Advance(500 * kMs);
+  EXPECT_EQ(Press(press), 7) << "the key's own frame";
+}
+
 // A hold shape of one mark alone is no button's own, however unlike the others' it is: after
 // a pause it names no button. Two marks are enough to be a button's own.
 TEST_F(RecognitionTest, ALoneMarkAfterAPauseIsNoButtonsOwnHoldShape) {
