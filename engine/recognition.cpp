@@ -145,6 +145,9 @@ class BestFit {
     return best_.Found() && !(rival_.Found() && AboutEqual(best_.misfit, rival_.misfit));
   }
   const Candidate& Best() const { return best_; }
+  const Candidate& BestOfAnyButtonBut(std::uint16_t button) const {
+    return best_.code->button != button ? best_ : rival_;
+  }
 
  private:
   Candidate best_;
@@ -247,6 +250,17 @@ std::uint16_t RCListener::recognise() {
       } else {
         holdShapes.Offer(c);
       }
+    }
+  }
+
+  // A train that another button's hold shape fits far better than any press shape is that
+  // hold shape's frame (the first frame that a remote's extended keys share), which a loose
+  // press shape happens to hold as well: it names no press.
+  if (presses.Found() && holdShapes.Found()) {
+    const Candidate& hold = holdShapes.BestOfAnyButtonBut(presses.Best().code->button);
+    if (hold.Found() && hold.misfit < presses.Best().misfit &&
+        !AboutEqual(hold.misfit, presses.Best().misfit)) {
+      presses = DuelWinner{};
     }
   }
 
