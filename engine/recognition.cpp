@@ -145,6 +145,7 @@ class BestFit {
     return best_.Found() && !(rival_.Found() && AboutEqual(best_.misfit, rival_.misfit));
   }
   const Candidate& Best() const { return best_; }
+  // The best fit of a button other than `button`.
   const Candidate& BestOfAnyButtonBut(std::uint16_t button) const {
     return best_.code->button != button ? best_ : rival_;
   }
@@ -188,6 +189,15 @@ class DuelWinner {
  private:
   Candidate best_;
 };
+
+// Whether another button's hold shape fits the train far better than the press shape that won:
+// the train is that hold shape's frame (the first frame that a remote's extended keys share),
+// which a loose press shape happens to hold as well.
+bool AnotherHoldShapeFitsFarBetter(const Candidate& press, const BestFit& holdShapes) {
+  if (!holdShapes.Found()) return false;
+  const Candidate& hold = holdShapes.BestOfAnyButtonBut(press.code->button);
+  return hold.Found() && hold.misfit < press.misfit && !AboutEqual(hold.misfit, press.misfit);
+}
 
 // Whether the chosen candidate clearly beats every other button's press shape that the
 // train matches fully or but for one run.
@@ -253,15 +263,8 @@ std::uint16_t RCListener::recognise() {
     }
   }
 
-  // A train that another button's hold shape fits far better than any press shape is that
-  // hold shape's frame (the first frame that a remote's extended keys share), which a loose
-  // press shape happens to hold as well: it names no press.
-  if (presses.Found() && holdShapes.Found()) {
-    const Candidate& hold = holdShapes.BestOfAnyButtonBut(presses.Best().code->button);
-    if (hold.Found() && hold.misfit < presses.Best().misfit &&
-        !AboutEqual(hold.misfit, presses.Best().misfit)) {
-      presses = DuelWinner{};
-    }
+  if (presses.Found() && AnotherHoldShapeFitsFarBetter(presses.Best(), holdShapes)) {
+    presses = DuelWinner{};  // the train names no press
   }
 
   Candidate chosen;
