@@ -64,8 +64,10 @@ commit=$(git rev-parse --short HEAD 2>/dev/null || echo unknown)
 - Keys whose signals differ by less than a 0.1 ms slot, or only where two captures of one key
   differ anyway (Topcon, some lighting remotes): training refuses the second of them as
   "already used by another button", since no train could tell them apart.
-- Wrong keys that remain are Topcon's: its vision-test keys differ by less than the
-  comparison can see, so a press of one fits another's press shape.
+- Topcon's vision-test keys differ by less than the comparison can see. A press of one that
+  fits another's press shape is no longer posted as that key when the train has an event
+  where the pattern is quiet and leaves four slots of a mark empty (every wrong key of the
+  corpus had both; right keys of other remotes never do): it is missed instead.
 - The lighting remotes send NEC's repeat code, which every key shares. A press whose first
   frame the probe spent leaves only repeat codes. After a pause they repeat the last key
   pressed within 2 s (the program's documented "previous key repeated") when the probe heard a
@@ -79,10 +81,8 @@ commit=$(git rev-parse --short HEAD 2>/dev/null || echo unknown)
   key's, and is not set aside (setting it aside gave OLLNY 7 phantoms at seed 4).
 - One seed is one draw: which keys are left untrained, which train at the first attempt and
   in what order the presses come all move with it. Over seeds 1 to 4 the totals at the
-  default receiver give 13273, 13160, 13112 and 13055 correct presses (52600 of 53800,
-  97.8 %), 16, 12, 16 and 10 wrong keys (all Topcon's) and 0 extra presses. Phantoms: 66,
-  48, 58 and 30 (Topcon 23 to 56, Polycom 10 and 7 at seeds 1 and 4, Magic 10 at seed 3,
-  EHP 1 at seed 2).
+  default receiver give 13277, 13164, 13113 and 13059 correct presses (52613 of 53800,
+  97.8 %), 0 wrong keys and 0 extra presses. Phantoms: 14, 12, 34 and 0, all Topcon's.
 - Keys whose every capture starts with a glitch the recorder caught before the frame
   (Brandt's `Exit`, Samsung AK59's `Ok`, Pioneer_CXC2665's `TUNER`, `DIRECT` and `BAND`) do
   not train: the lab sends the glitch with every press, and its short train ends each capture
@@ -101,20 +101,22 @@ commit=$(git rev-parse --short HEAD 2>/dev/null || echo unknown)
   repeats the last key (Roomba's arrows); and where the trained key's remote repeats its whole
   frame, whose own train fills every mark, a train that leaves six slots of a mark empty no
   longer fits (ge_range_hood's `Hi` and `Clock Long`, whose marks lie inside `Plus`'s longer
-  ones: 197 phantoms at seed 4 before). What is left comes from patterns that hold the marks
-  of several trains, which no single train fills: Polycom's `Zoom-` fits `Down`'s hold shape,
-  which holds both frames of its two-frame transmission; Magic's untrained keys fit a trained
-  key's hold shape; Topcon's keys fit each other's. Asking those trains to fill the marks as
-  well takes Polycom's phantoms to 0, but Magic's held keys leave 24 slots of their own hold
-  shape empty (7 right presses lost at seed 1) and Topcon's right keys 8 to 19 of their press
-  shape (all 79 right presses lost at seed 4), so it is not done.
+  ones: 197 phantoms at seed 4 before). A train with an event where any pattern is quiet
+  and four slots of one of its marks empty lies across the pattern rather than inside it, and
+  no longer fits (most of Topcon's phantoms, half of Polycom's, Magic's); after a pause a
+  train that fits only a hold shape holding the key's own press shape, a looser copy of its
+  frame, names no key (Polycom's `Zoom-`, taken for `Down`). What is left is Topcon's: its
+  untrained keys' trains lie inside trained keys' patterns, as its right keys' do (they leave
+  8 to 19 slots of their own press shape empty), so nothing tells them apart.
 - Under the other variants and jitter (the totals above): Topcon's held frames, 88–93 ms
-  apart, are just beyond the 80 ms that keeps one transmission together, and when a low line
-  starts a character or with 25 µs of jitter they fit its press shape rather than its hold
-  shape, so a held key there toggles into new presses (every extra press in the totals).
-  When a low line starts a character (both `--low-line starts` variants), Pioneer_CXC2665's
-  PGM key trains a press shape that the extended keys' common prefix also fits, and their
-  presses come out as PGM (14 wrong, 18 before the eighth round; Topcon's 2 are the rest).
+  apart, are just beyond the 80 ms that keeps one transmission together, and with 25 µs of
+  jitter they fit its press shape rather than its hold shape, so a held key there toggles
+  into new presses (the 4 extra presses at jitter, 12 before the ninth round). When a low line
+  starts a character, Pioneer_CXC2665's PGM key trains a press shape loose enough to hold
+  the frame that the extended keys send first; their shared hold shape fits that frame far
+  better, and such a press shape is now set aside (14 wrong keys before, and Topcon's 7
+  extra presses at each `--low-line starts` variant). The only wrong keys left are Topcon's 2
+  with `--ideal`.
 - Presses of one frame: the probe spends the first frame it meets, so a key that sends a
   single frame on a short press is recognised only when the probe meets its end with too few
   events left to prove a remote, and the next frame is recorded.
