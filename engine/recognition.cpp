@@ -123,6 +123,12 @@ struct Candidate {
   const SlotPattern& Pattern() const { return second ? code->pattern2 : code->pattern1; }
 };
 
+// Whether the hold shape fits the train better than the press shape, and not about as well:
+// then the train is the hold shape's frame, whatever the press shape also holds.
+bool FitsFarBetter(const Candidate& hold, const Candidate& press) {
+  return hold.misfit < press.misfit && !AboutEqual(hold.misfit, press.misfit);
+}
+
 // A pattern a train of its button starts with: pattern1, or either pattern of the
 // alternating form. A press-and-repeat hold shape may be every key's.
 bool PressShape(const SignalCode& code, int which) { return which == 0 || code.codeFlag == 0; }
@@ -190,13 +196,12 @@ class DuelWinner {
   Candidate best_;
 };
 
-// Whether another button's hold shape fits the train far better than the press shape that won:
-// the train is that hold shape's frame (the first frame that a remote's extended keys share),
-// which a loose press shape happens to hold as well.
+// Whether another button's hold shape fits the train far better than the press shape that won
+// (the first frame that a remote's extended keys share, which a loose press shape holds too).
 bool AnotherHoldShapeFitsFarBetter(const Candidate& press, const BestFit& holdShapes) {
   if (!holdShapes.Found()) return false;
   const Candidate& hold = holdShapes.BestOfAnyButtonBut(press.code->button);
-  return hold.Found() && hold.misfit < press.misfit && !AboutEqual(hold.misfit, press.misfit);
+  return hold.Found() && FitsFarBetter(hold, press);
 }
 
 // Whether the chosen candidate clearly beats every other button's press shape that the
@@ -245,10 +250,10 @@ std::uint16_t RCListener::recognise() {
     for (int which = 0; which < 2; ++which) {
       const SlotPattern& pattern = which == 0 ? code.pattern1 : code.pattern2;
       matched = matchRuns(histogram, pattern, compareLength_, total);
+      if (!FullMatch(matched, total)) continue;
       const int unexpected = longestUnexpectedRun(histogram, pattern);
       const int missing = longestMissingRun(histogram, pattern);
-      if (!FullMatch(matched, total) || unexpected >= kUnexpectedMarkSlots ||
-          (unexpected > 0 && missing >= kMovedMarkSlots) ||
+      if (unexpected >= kUnexpectedMarkSlots || (unexpected > 0 && missing >= kMovedMarkSlots) ||
           (missing >= kMissingMarkSlots && WholeFrameRepeats(code))) {
         continue;
       }
@@ -278,8 +283,7 @@ std::uint16_t RCListener::recognise() {
   // not the last key again.
   const bool pressOfNoKey = pauseMakesAPress && presses.Found() && !pressStandsOut;
   if (pressStandsOut &&
-      (!repeat.Found() || pauseMakesAPress || presses.Best().misfit <= repeat.misfit ||
-       AboutEqual(repeat.misfit, presses.Best().misfit))) {
+      (!repeat.Found() || pauseMakesAPress || !FitsFarBetter(repeat, presses.Best()))) {
     chosen = presses.Best();
   } else if (!sameHold && !presses.Found() && !repeat.Found() && holdShapes.Clear() &&
              OwnHoldShape(*holdShapes.Best().code, codes_) &&
