@@ -28,11 +28,13 @@ commit=$(git rev-parse --short HEAD 2>/dev/null || echo unknown)
   echo "# Recognition on real remotes"
   echo
   echo "Every remote file of \`$(basename "$dir")\` (the IR database's raw captures and parsed"
-  echo "keys, see its README), benched as \`quor-sim bench --dir\` does: each remote's first 34"
-  echo "keys trained on a fresh registry, then 200 random presses the way the program asks for"
-  echo "them, seed 1. \"keys loaded\" are the keys the lab can send (\"left out\": refused with a"
-  echo "note, e.g. the same signal as another key); \"3+ frames %\" and \"shorter %\" are the"
-  echo "presses of three frames or more, and the rest, that were correct."
+  echo "keys, see its README), benched as \`quor-sim bench --dir\` does: of each remote's first"
+  echo "34 keys a fifth are left untrained (a user's keys beyond the buttons; pressing them gives"
+  echo "the phantom column), the others trained once each on a fresh registry (\"keys trained\","
+  echo "of those tried), then 200 random presses the way the program asks for them, seed 1."
+  echo "\"keys loaded\" are the keys the lab can send (\"left out\": refused with a note, e.g. the"
+  echo "same signal as another key); \"3+ frames %\" and \"shorter %\" are the presses of three"
+  echo "frames or more, and the rest, that were correct."
   echo
   echo "Made by \`scripts/bench-corpus.sh\` at commit $commit."
   echo

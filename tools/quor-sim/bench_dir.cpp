@@ -235,7 +235,7 @@ std::string DirBenchTable(const std::vector<DirBenchRow>& rows) {
     ++remotes;
     const BenchResult& r = row.result;
     out << "| " << row.file << " | " << row.keysLoaded << " | " << row.keysLeftOut << " | "
-        << TrainedKeys(r) << " of " << r.keys << " | " << r.presses << " | " << r.correct << " ("
+        << TrainedKeys(r) << " of " << KeysTried(r) << " | " << r.presses << " | " << r.correct << " ("
         << Percent(r.correct, r.presses) << " %) | " << r.wrong << " | " << r.missed << " | "
         << r.extra << " | " << r.phantom << " of " << r.untrainedPresses << " | "
         << Percent(r.longCorrect, r.longPresses) << " | "
@@ -244,13 +244,14 @@ std::string DirBenchTable(const std::vector<DirBenchRow>& rows) {
     total.keysLeftOut += row.keysLeftOut;
     BenchResult& t = total.result;
     t.keys += r.keys;
+    t.untrained += r.untrained;
     for (int i = 0; i < 5; ++i) t.training[i] += r.training[i];
     AddPresses(t, r);
   }
   const BenchResult& t = total.result;
   out << "| **" << remotes << " remotes" << (failed ? ", " + std::to_string(failed) + " not benched" : "")
       << "** | " << total.keysLoaded << " | " << total.keysLeftOut << " | " << TrainedKeys(t)
-      << " of " << t.keys << " | " << t.presses << " | " << t.correct << " ("
+      << " of " << KeysTried(t) << " | " << t.presses << " | " << t.correct << " ("
       << Percent(t.correct, t.presses) << " %) | " << t.wrong << " | " << t.missed << " | "
       << t.extra << " | " << t.phantom << " of " << t.untrainedPresses << " | "
       << Percent(t.longCorrect, t.longPresses) << " ("

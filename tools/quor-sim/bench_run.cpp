@@ -198,6 +198,8 @@ int TrainedKeys(const BenchResult& r) {
          r.training[TrainedUnsure];
 }
 
+int KeysTried(const BenchResult& r) { return int(r.keys) - r.untrained; }
+
 void AddPresses(BenchResult& sum, const BenchResult& one) {
   sum.presses += one.presses;
   sum.correct += one.correct;

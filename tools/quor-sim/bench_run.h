@@ -56,6 +56,9 @@ std::size_t UntrainedKeys(const BenchSettings& settings, std::size_t keys);
 // Keys trained (any result that stores a code).
 int TrainedKeys(const BenchResult& result);
 
+// Keys the bench tried to train: those it left untrained on purpose do not count.
+int KeysTried(const BenchResult& result);
+
 // The press counts of one result (presses, their outcomes, long and short) added to another's.
 void AddPresses(BenchResult& sum, const BenchResult& one);
 
