@@ -36,6 +36,18 @@ struct Block {
   int dataLine = 0;
 };
 
+// The recorder starts on the first light it sees. A flash or two shorter than any remote's
+// mark, then a silence that ends a burst, is light it caught before the key was pressed: a
+// remote does not send it, and a press that did would send it before every frame it holds.
+// How many durations of `data` (marks and spaces from a mark) are such a glitch; 0 if none.
+std::size_t RecorderGlitch(const std::vector<std::uint64_t>& data) {
+  for (std::size_t i = 0; i < kMaxGlitchDurations && i + 1 < data.size(); i += 2) {
+    if (data[i] >= kMaxGlitchMarkUs) return 0;
+    if (data[i + 1] >= kBurstGapUs) return i + 2;
+  }
+  return 0;
+}
+
 class IrParser {
  public:
   IrParser(std::string_view text, const std::string& file) : text_(text), file_(file) {
@@ -270,7 +282,7 @@ class IrParser {
                   " durations or more: too little to be a key's signal");
       return false;
     }
-    key.raw.assign(data.begin(), data.end());
+    key.raw.assign(data.begin() + std::ptrdiff_t(RecorderGlitch(data)), data.end());
     key.captured = std::make_shared<const PressPlan>(
         PlanCapture(key.raw, *b.frequency, *b.dutyCycle));
     return true;

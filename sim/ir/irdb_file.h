@@ -11,7 +11,9 @@
 // keys still load: a protocol the lab does not have, a value wider than its protocol's
 // field, durations that are zero or beyond what a remote sends (a recorder's overflow
 // values), a capture without a burst of kMinBurstDurations, more than
-// kMaxCaptureDurations, or the same signal as a key before it.
+// kMaxCaptureDurations, or the same signal as a key before it. A capture that starts with
+// the recorder's glitch (at most kMaxGlitchDurations, marks shorter than kMaxGlitchMarkUs,
+// then a silence of kBurstGapUs or more) is kept without it.
 
 #include <cstdint>
 #include <string>
@@ -27,6 +29,8 @@ constexpr std::size_t kMinBurstDurations = 7;
 constexpr std::size_t kMaxCaptureDurations = 4096;
 constexpr std::uint32_t kMaxCaptureMarkUs = 20'000;
 constexpr std::uint32_t kMaxCaptureSpaceUs = 1'000'000;
+constexpr std::size_t kMaxGlitchDurations = 3;
+constexpr std::uint32_t kMaxGlitchMarkUs = 350;
 
 // Whether `text` begins as an .ir file does (its first line names the file type).
 bool LooksLikeIrFile(std::string_view text);

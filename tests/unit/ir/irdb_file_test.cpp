@@ -169,6 +169,39 @@ TEST(IrdbRefusals, KeysThatCannotBeSentAreLeftOutWithANote) {
   }
 }
 
+TEST(IrdbRawKeys, TheRecordersGlitchBeforeTheSignalIsNotSent) {
+  const std::vector<std::uint32_t> frame = Frame(67, 9000);
+  const auto after = [&](std::vector<std::uint32_t> glitch) {
+    glitch.insert(glitch.end(), frame.begin(), frame.end());
+    return glitch;
+  };
+  struct GlitchCase {
+    const char* what;
+    std::vector<std::uint32_t> data;
+    bool dropped;
+  };
+  const GlitchCase cases[] = {
+      {"a short flash", after({349, 10'000}), true},
+      {"a flash as long as a mark", after({350, 10'000}), false},
+      {"two flashes", after({200, 300, 349, 60'000}), true},
+      {"three flashes", after({200, 300, 200, 300, 200, 60'000}), false},
+      {"a flash too close to end a burst", after({200, 9'999}), false},
+  };
+  for (const GlitchCase& c : cases) {
+    const Remote remote = ParseIrFile(std::string(kHeader) + Raw("K", c.data), "t.ir");
+    ASSERT_EQ(remote.keys.size(), 1u) << c.what;
+    EXPECT_TRUE(remote.notes.empty()) << c.what;
+    const std::vector<std::uint32_t>& sent = c.dropped ? frame : c.data;
+    EXPECT_EQ(remote.keys[0].raw, sent) << c.what;
+  }
+  // Without the glitch too little is left to be a key's signal.
+  const Remote rest = ParseIrFile(std::string(kHeader) + Raw("K", {200, 20'000, 600, 500, 600}) +
+                                      Parsed("Next", "NEC", "04", "08"),
+                                  "t.ir");
+  ASSERT_EQ(rest.notes.size(), 1u);
+  EXPECT_THAT(rest.notes[0], HasSubstr("no burst of 7 durations or more"));
+}
+
 TEST(IrdbRefusals, AKeyAlikeAnEarlierOneIsLeftOutNamingIt) {
   std::vector<std::uint32_t> capture = Frame(67, 9000);
   std::vector<std::uint32_t> jittered = capture;
