@@ -68,6 +68,40 @@ std::uint32_t AssumedGap(std::uint64_t lengthUs, std::uint64_t periodUs) {
                                                 UINT32_MAX));
 }
 
+// A repeat code is a lead and a stop mark; a lone flash is no code at all.
+bool IsRepeatCode(const Burst& burst) {
+  return burst.durations.size() >= 3 && burst.durations.size() < kRepeatCodeDurations;
+}
+
+// Where a remote that holds with repeat codes sends its first frame again after them, the key
+// was let go and pressed again while the recorder still listened: the end of the first press
+// (its last repeat code), or bursts.size() if there is no second.
+std::size_t SecondPressAt(const std::vector<Burst>& bursts) {
+  const Burst* frame = nullptr;
+  bool repeatCode = false;
+  for (std::size_t b = 0; b < bursts.size(); ++b) {
+    if (frame && repeatCode && Alike(bursts[b].durations, frame->durations)) {
+      // Light caught between the presses belongs to neither.
+      while (!IsRepeatCode(bursts[b - 1])) --b;
+      return b;
+    }
+    if (!frame && bursts[b].durations.size() >= kRepeatCodeDurations) frame = &bursts[b];
+    repeatCode = repeatCode || (frame && IsRepeatCode(bursts[b]));
+  }
+  return bursts.size();
+}
+
+// The smallest unit, then the shortest prefix, from which the bursts repeat.
+CaptureShape FindUnit(const std::vector<Burst>& bursts) {
+  const std::size_t count = bursts.size();
+  for (std::size_t unit = 1; unit <= kMaxUnitBursts && unit < count; ++unit) {
+    for (std::size_t prefix = 0; prefix <= kMaxPrefixBursts && prefix + unit < count; ++prefix) {
+      if (RepeatsFrom(bursts, prefix, unit)) return {count, prefix, unit, true};
+    }
+  }
+  return {count, 0, 0, false};
+}
+
 }  // namespace
 
 bool Alike(std::uint32_t a, std::uint32_t b) {
@@ -87,17 +121,10 @@ bool Alike(const std::vector<std::uint32_t>& a, const std::vector<std::uint32_t>
 PressPlan PlanCapture(const std::vector<std::uint32_t>& durations, std::uint32_t carrierHz,
                       std::uint32_t dutyCyclePercent, CaptureShape* shape) {
   std::vector<Burst> bursts = CutIntoBursts(durations);
+  bursts.resize(SecondPressAt(bursts));
+  bursts.back().gapAfterUs = 0;
+  CaptureShape found = FindUnit(bursts);
   const std::size_t count = bursts.size();
-  CaptureShape found;
-  found.bursts = count;
-  for (std::size_t unit = 1; unit <= kMaxUnitBursts && unit < count && !found.found; ++unit) {
-    for (std::size_t prefix = 0; prefix <= kMaxPrefixBursts && prefix + unit < count; ++prefix) {
-      if (RepeatsFrom(bursts, prefix, unit)) {
-        found = {count, prefix, unit, true};
-        break;
-      }
-    }
-  }
 
   PressPlan plan;
   plan.carrierHz = carrierHz;

@@ -13,6 +13,10 @@
 // frame in two parts) is sent whole, its inner silences kept; its period is the capture's
 // own, from the silence after the unit's first instance.
 //
+// A capture in which the first frame comes again after repeat codes (bursts of 3 to
+// kRepeatCodeDurations - 1 durations; a lone flash is none) holds a second press: the unit
+// is sought in what comes before, up to the first press's last repeat code.
+//
 // A press sends the prefix, then the unit while the key is down. The sharpest press sends
 // the prefix and one unit, except where the unit is a repeat code (a burst of fewer than
 // kRepeatCodeDurations): then the prefix alone, as a remote that sends repeat codes only

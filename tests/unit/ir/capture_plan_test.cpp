@@ -56,6 +56,7 @@ struct CaptureCase {
 
 TEST(CapturePlan, FindsTheUnitAHeldKeyRepeats) {
   const Durations nec = Frame(0xEE11FB04, 32);
+  const Durations other = Frame(0xEF10FB04, 32);
   const Durations necLate = Frame(0xEE11FB04, 32, 9000, 30);
   const Durations data = Frame(0x2C5, 12, 0);  // the frame without its leader
   const Durations withLead = Frame(0x2C5, 12, 4000);
@@ -78,6 +79,20 @@ TEST(CapturePlan, FindsTheUnitAHeldKeyRepeats) {
       {"single long frame", longFrame, 0, 1, false, 1, longFrame, 30'000},
       {"frame and one repeat code", Join({nec, kRepeatCode}, {40'000}), 1, 1, false, 1, kRepeatCode,
        std::uint32_t(Length(nec) + 40'000 - Length(kRepeatCode))},
+      // The recorder went on listening while the key was pressed again: the capture is cut
+      // after the first press's last repeat code, and a flash between them goes with it.
+      {"pressed again after repeat codes",
+       Join({nec, kRepeatCode, kRepeatCode, {2900}, nec, kRepeatCode}, {40'000, 96'000, 96'000, 75'000, 40'000}),
+       1, 1, true, 1, kRepeatCode, 96'000},
+      {"pressed again after one repeat code",
+       Join({nec, kRepeatCode, nec, kRepeatCode, kRepeatCode, kRepeatCode}, {40'000, 44'000, 40'000, 96'000, 96'000}),
+       1, 1, false, 1, kRepeatCode, std::uint32_t(Length(nec) + 40'000 - Length(kRepeatCode))},
+      // Neither a lone flash nor another frame after repeat codes is the key pressed again.
+      {"frames between flashes", Join({nec, {2900}, nec, {2900}, nec}, {40'000, 40'000, 40'000, 40'000}),
+       0, 2, true, 1, Join({nec, {2900}}, {40'000}), 40'000},
+      {"another frame after a repeat code",
+       Join({nec, kRepeatCode, other, kRepeatCode}, {40'000, 60'000, 40'000}), 1, 2, true, 2,
+       Join({kRepeatCode, other}, {60'000}), 40'000},
   };
   for (const CaptureCase& c : cases) {
     CaptureShape shape;
