@@ -43,6 +43,18 @@ constexpr int kMissingMarkSlots = 6;
 // quiet and this many slots in a row of one of its marks empty lies across it instead: its
 // mark is shorter there or lies elsewhere, so it is another key's.
 constexpr int kMovedMarkSlots = 4;
+// Each pattern of an alternating code holds one of its two frames only, so a train of the
+// key leaves little of it empty: a stray run this long is a mark, and a mark one slot shorter
+// is then enough to show a biphase neighbour, whose half-bit lies elsewhere.
+constexpr int kStrayMarkSlots = 2;
+
+// Whether a train whose longest stray run and longest empty run of a mark against a pattern
+// of `code` are these lies across the pattern rather than inside it.
+bool LiesAcross(int unexpected, int missing, const SignalCode& code) {
+  return (unexpected > 0 && missing >= kMovedMarkSlots) ||
+         (code.codeFlag == kAlternatingForm && unexpected >= kStrayMarkSlots &&
+          missing >= kMovedMarkSlots - 1);
+}
 
 int EventCount(const SlotHistogram& histogram) {
   int events = 0;
@@ -253,7 +265,7 @@ std::uint16_t RCListener::recognise() {
       if (!FullMatch(matched, total)) continue;
       const int unexpected = longestUnexpectedRun(histogram, pattern);
       const int missing = longestMissingRun(histogram, pattern);
-      if (unexpected >= kUnexpectedMarkSlots || (unexpected > 0 && missing >= kMovedMarkSlots) ||
+      if (unexpected >= kUnexpectedMarkSlots || LiesAcross(unexpected, missing, code) ||
           (missing >= kMissingMarkSlots && WholeFrameRepeats(code))) {
         continue;
       }

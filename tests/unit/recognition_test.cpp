@@ -320,16 +320,27 @@ TEST_F(RecognitionTest, TrainLeavingSixSlotsOfAWholeFrameCodesMarkEmptyIsAnother
 
 // A pattern holds every mark of its own key's trains, though a train may leave some of them
 // empty. A train that leaves four slots of a mark empty and has an event where the pattern is
-// quiet lies across it: another key's. A 1 ms mark inside one of 1.4 ms leaves three slots
-// empty, inside one of 1.425 ms four; a 30 us glitch brings one event to a quiet slot.
-TEST_F(RecognitionTest, TrainWithAStrayEventAndFourSlotsOfAMarkEmptyIsAnotherKey) {
-  for (const int longerUs : {1400, 1425}) {
-    StoreCode(7, kPressRepeatForm, PatternOf({{0, 2000}, {5050, longerUs}}), PatternOf(repeatShape));
-    for (const int glitchUs : {0, 30}) {
-      Shape train = {{0, 2000}, {3050, glitchUs}, {5050, 1000}};
-      if (glitchUs == 0) train.erase(train.begin() + 1);
-      const bool fits = glitchUs == 0 || longerUs == 1400;
-      EXPECT_EQ(Press(train) != kNoPress, fits) << longerUs << " us, glitch of " << glitchUs << " us";
+// quiet lies across it: another key's. Each pattern of an alternating code holds one frame
+// only: with a stray mark of two slots, three empty are enough there. A 1 ms mark inside one
+// of 1.275 ms leaves two slots empty, inside one of 1.4 ms three, of 1.425 ms four; a 30 us
+// glitch brings events to one quiet slot, a 100 us one to two.
+TEST_F(RecognitionTest, TrainWithAStrayMarkAndSlotsOfAMarkEmptyIsAnotherKey) {
+  struct Case {
+    int longerUs, glitchUs;
+    bool fitsPressRepeat, fitsAlternating;
+  };
+  const Case cases[] = {
+      {1275, 0, true, true},   {1275, 30, true, true},   {1275, 100, true, true},
+      {1400, 0, true, true},   {1400, 30, true, true},   {1400, 100, true, false},
+      {1425, 0, true, true},   {1425, 30, false, false}, {1425, 100, false, false},
+  };
+  for (const Case& c : cases) {
+    Shape train = {{0, 2000}, {3050, c.glitchUs}, {5050, 1000}};
+    if (c.glitchUs == 0) train.erase(train.begin() + 1);
+    for (const CodeForm form : {kPressRepeatForm, kAlternatingForm}) {
+      StoreCode(7, form, PatternOf({{0, 2000}, {5050, c.longerUs}}), PatternOf(repeatShape));
+      EXPECT_EQ(Press(train) != kNoPress, form == kAlternatingForm ? c.fitsAlternating : c.fitsPressRepeat)
+          << c.longerUs << " us, glitch of " << c.glitchUs << " us, form " << form;
       pc.clock.Advance(3000 * kMs);
     }
   }
