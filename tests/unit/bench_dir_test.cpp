@@ -23,6 +23,7 @@ BenchResult Sample(int base) {
   r.untrained = 6 + base;
   r.untrainedPresses = 30 + base;
   r.phantom = base - 1 + 4 * base;
+  r.phantomAlike = 3 * (base - 1);
   r.longPresses = 120 + base;
   r.longCorrect = 110 + base;
   r.shortPresses = 80 + base;
@@ -31,7 +32,7 @@ BenchResult Sample(int base) {
 }
 
 TEST(BenchDir, ReadsBackEveryCountBenchJsonWrites) {
-  const BenchResult want = Sample(1);
+  const BenchResult want = Sample(2);
   BenchResult got;
   ASSERT_TRUE(ParseBenchJson(BenchJson(want), got));
   EXPECT_EQ(got.keys, want.keys);
@@ -44,6 +45,7 @@ TEST(BenchDir, ReadsBackEveryCountBenchJsonWrites) {
   EXPECT_EQ(got.untrained, want.untrained);
   EXPECT_EQ(got.untrainedPresses, want.untrainedPresses);
   EXPECT_EQ(got.phantom, want.phantom);
+  EXPECT_EQ(got.phantomAlike, want.phantomAlike);
   EXPECT_EQ(got.longPresses, want.longPresses);
   EXPECT_EQ(got.longCorrect, want.longCorrect);
   EXPECT_EQ(got.shortPresses, want.shortPresses);
@@ -71,8 +73,9 @@ TEST(BenchDir, TotalsAddTheRowsThatRan) {
   // not left untrained on purpose.
   EXPECT_THAT(table, HasSubstr("| a.ir | 31 | 2 | 8 of 24 | 201 | 151 (75.1 %) | 4 | 41 | 8 | 4 of 31 | 91.7 | 50.6 |"));
   EXPECT_THAT(table, HasSubstr("| b.ir | 0 | 0 | not benched: b.ir:4: bad hex byte |"));
+  EXPECT_THAT(table, HasSubstr("| 9 | 9 of 32, 3 alike | "));
   EXPECT_THAT(table, HasSubstr("| **2 remotes, 1 not benched** | 65 | 2 | 19 of 48 | 403 | 303 (75.2 %) | 9 | 83 | "
-                               "17 | 13 of 63 | 91.8 (223 of 243) | 50.9 (83 of 163) |"));
+                               "17 | 13 of 63, 3 alike | 91.8 (223 of 243) | 50.9 (83 of 163) |"));
 }
 
 }  // namespace

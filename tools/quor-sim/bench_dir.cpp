@@ -37,6 +37,14 @@ bool IntAfter(const std::string& json, const std::string& name, std::size_t from
   return true;
 }
 
+// Phantoms of untrained presses, and how many of them came from keys training refuses as a
+// trained key's signal.
+std::string PhantomCell(const BenchResult& r) {
+  std::string cell = std::to_string(r.phantom) + " of " + std::to_string(r.untrainedPresses);
+  if (r.phantomAlike > 0) cell += ", " + std::to_string(r.phantomAlike) + " alike";
+  return cell;
+}
+
 std::string Percent(int part, int whole) {
   if (whole == 0) return "-";
   char text[16];
@@ -207,7 +215,7 @@ bool ParseBenchJson(const std::string& json, BenchResult& r) {
        IntAfter(json, "wrong", 0, r.wrong) && IntAfter(json, "missed", 0, r.missed) &&
        IntAfter(json, "extra", 0, r.extra) && IntAfter(json, "untrained", 0, r.untrained) &&
        IntAfter(json, "untrained_presses", 0, r.untrainedPresses) &&
-       IntAfter(json, "phantom", 0, r.phantom);
+       IntAfter(json, "phantom", 0, r.phantom) && IntAfter(json, "phantom_alike", 0, r.phantomAlike);
   const std::size_t longAt = json.find("\"long_presses\"");
   const std::size_t shortAt = json.find("\"short_presses\"");
   ok = ok && longAt != std::string::npos && shortAt != std::string::npos &&
@@ -237,7 +245,7 @@ std::string DirBenchTable(const std::vector<DirBenchRow>& rows) {
     out << "| " << row.file << " | " << row.keysLoaded << " | " << row.keysLeftOut << " | "
         << TrainedKeys(r) << " of " << KeysTried(r) << " | " << r.presses << " | " << r.correct << " ("
         << Percent(r.correct, r.presses) << " %) | " << r.wrong << " | " << r.missed << " | "
-        << r.extra << " | " << r.phantom << " of " << r.untrainedPresses << " | "
+        << r.extra << " | " << PhantomCell(r) << " | "
         << Percent(r.longCorrect, r.longPresses) << " | "
         << Percent(r.shortCorrect, r.shortPresses) << " |\n";
     total.keysLoaded += row.keysLoaded;
@@ -253,7 +261,7 @@ std::string DirBenchTable(const std::vector<DirBenchRow>& rows) {
       << "** | " << total.keysLoaded << " | " << total.keysLeftOut << " | " << TrainedKeys(t)
       << " of " << KeysTried(t) << " | " << t.presses << " | " << t.correct << " ("
       << Percent(t.correct, t.presses) << " %) | " << t.wrong << " | " << t.missed << " | "
-      << t.extra << " | " << t.phantom << " of " << t.untrainedPresses << " | "
+      << t.extra << " | " << PhantomCell(t) << " | "
       << Percent(t.longCorrect, t.longPresses) << " ("
       << t.longCorrect << " of " << t.longPresses << ") | "
       << Percent(t.shortCorrect, t.shortPresses) << " (" << t.shortCorrect << " of "
@@ -277,6 +285,7 @@ std::string DirBenchJson(const std::vector<DirBenchRow>& rows) {
         << ", \"presses\": " << r.presses << ", \"correct\": " << r.correct
         << ", \"wrong\": " << r.wrong << ", \"missed\": " << r.missed << ", \"extra\": " << r.extra
         << ", \"untrained_presses\": " << r.untrainedPresses << ", \"phantom\": " << r.phantom
+        << ", \"phantom_alike\": " << r.phantomAlike
         << ", \"long_presses\": {\"presses\": " << r.longPresses << ", \"correct\": " << r.longCorrect
         << "}, \"short_presses\": {\"presses\": " << r.shortPresses
         << ", \"correct\": " << r.shortCorrect << "}}";

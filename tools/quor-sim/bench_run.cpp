@@ -3,8 +3,12 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <map>
+#include <memory>
+#include <optional>
 #include <sstream>
 
+#include "engine/code_registry.h"
 #include "engine/engine_types.h"
 #include "engine/training_messages.h"
 #include "platform/memory/memory_registry_store.h"
@@ -68,6 +72,25 @@ bool Score(const std::vector<std::uint16_t>& values, std::uint16_t before, int b
   return true;
 }
 
+// The codes of `from` whose buttons are in the mask, written to `to`.
+void CopyCodes(RegistryStore& from, std::uint64_t buttons, RegistryStore& to) {
+  std::vector<SignalCode> codes;
+  InstallRegistry(&from);
+  {
+    CodeRegistry registry;
+    for (const std::string& name : registry.Names()) {
+      std::optional<SignalCode> code = registry.ReadOne(name);
+      if (code && code->button < 64 && (buttons >> code->button & 1) != 0) codes.push_back(*code);
+    }
+  }
+  InstallRegistry(&to);
+  {
+    CodeRegistry registry;
+    for (const SignalCode& code : codes) registry.WriteOne(code);
+  }
+  InstallRegistry(nullptr);
+}
+
 double Percentile(std::vector<double> values, double fraction) {
   if (values.empty()) return 0;
   std::sort(values.begin(), values.end());
@@ -89,7 +112,10 @@ BenchResult RunBench(const sim::Remote& remote, const BenchSettings& settings) {
   config.seed = settings.seed;
   config.registry = &registry;
   config.deliver = false;
-  Lab lab(std::move(config));
+  // Gone before the keys that fired are tried on a copy of its codes: one lab at a time
+  // owns the process's registry.
+  auto ownedLab = std::make_unique<Lab>(std::move(config));
+  Lab& lab = *ownedLab;
 
   const std::size_t untrainedCount = UntrainedKeys(settings, result.keys);
   result.untrained = int(untrainedCount);
@@ -150,6 +176,8 @@ BenchResult RunBench(const sim::Remote& remote, const BenchSettings& settings) {
   const std::vector<PostedCode> all = lab.Codes();
   const std::vector<PostedCode> codes(all.begin() + std::ptrdiff_t(codesBefore), all.end());
   std::vector<double> latencies;
+  // Per phantom press: the untrained key, and the buttons it fired.
+  std::vector<std::pair<std::size_t, std::uint64_t>> phantoms;
   std::uint16_t before = kNoPress;
   std::size_t next = 0;
   for (std::size_t i = 0; i < planned.size(); ++i) {
@@ -167,7 +195,11 @@ BenchResult RunBench(const sim::Remote& remote, const BenchSettings& settings) {
     if (planned[i].untrained) {
       // Whatever it posts, a key nobody trained sends a command nobody asked for.
       ++result.untrainedPresses;
-      result.phantom += !values.empty();
+      if (values.empty()) continue;
+      ++result.phantom;
+      std::uint64_t fired = 0;
+      for (std::uint16_t v : values) fired |= std::uint64_t{1} << ((v & kPressIndexMask) % 64);
+      phantoms.emplace_back(planned[i].key, fired);
       continue;
     }
     const bool correct = Score(values, valuesBefore, int(planned[i].key), result);
@@ -183,9 +215,34 @@ BenchResult RunBench(const sim::Remote& remote, const BenchSettings& settings) {
   result.latencyMedianMs = Percentile(latencies, 0.5);
   result.latencyP99Ms = Percentile(latencies, 0.99);
   result.virtualSeconds = double(lab.NowNs()) / 1e9;
+  ownedLab.reset();
+  std::map<std::pair<std::size_t, std::uint64_t>, bool> alike;
+  for (const auto& phantom : phantoms) {
+    auto known = alike.find(phantom);
+    if (known == alike.end()) {
+      known = alike.emplace(phantom, TrainingTakesItForOneOf(remote, settings, registry,
+                                                             phantom.second, phantom.first))
+                  .first;
+    }
+    result.phantomAlike += known->second;
+  }
   result.wallSeconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - wallStart).count();
   return result;
+}
+
+bool TrainingTakesItForOneOf(const sim::Remote& remote, const BenchSettings& settings,
+                             RegistryStore& trained, std::uint64_t buttons, std::size_t key) {
+  MemoryRegistryStore scratch;
+  CopyCodes(trained, buttons, scratch);
+  LabConfig config;
+  config.remote = remote;
+  config.receiver = settings.receiver;
+  config.seed = settings.seed;
+  config.registry = &scratch;
+  config.deliver = false;
+  Lab lab(std::move(config));
+  return lab.Train(key, int(key)) == DuplicateSignal;
 }
 
 std::size_t UntrainedKeys(const BenchSettings& settings, std::size_t keys) {
@@ -208,6 +265,7 @@ void AddPresses(BenchResult& sum, const BenchResult& one) {
   sum.extra += one.extra;
   sum.untrainedPresses += one.untrainedPresses;
   sum.phantom += one.phantom;
+  sum.phantomAlike += one.phantomAlike;
   sum.longPresses += one.longPresses;
   sum.longCorrect += one.longCorrect;
   sum.shortPresses += one.shortPresses;
@@ -229,7 +287,8 @@ std::string BenchJson(const BenchResult& r) {
   out << "},\n \"presses\": " << r.presses << ", \"correct\": " << r.correct
       << ", \"wrong\": " << r.wrong << ", \"missed\": " << r.missed << ", \"extra\": " << r.extra
       << ",\n \"untrained\": " << r.untrained << ", \"untrained_presses\": " << r.untrainedPresses
-      << ", \"phantom\": " << r.phantom << ",\n \"long_presses\": {\"presses\": " << r.longPresses << ", \"correct\": " << r.longCorrect
+      << ", \"phantom\": " << r.phantom
+      << ", \"phantom_alike\": " << r.phantomAlike << ",\n \"long_presses\": {\"presses\": " << r.longPresses << ", \"correct\": " << r.longCorrect
       << "}, \"short_presses\": {\"presses\": " << r.shortPresses
       << ", \"correct\": " << r.shortCorrect << "}";
   std::snprintf(numbers, sizeof numbers,
@@ -242,7 +301,7 @@ std::string BenchJson(const BenchResult& r) {
 
 std::string BenchSummary(const BenchResult& r) {
   std::ostringstream out;
-  char line[256];
+  char line[512];
   out << "remote " << r.remote << ": " << r.keys - std::size_t(r.untrained) << " keys trained:";
   for (int i = 0; i < 5; ++i) {
     if (r.training[i]) out << ' ' << TrainingResultMessage(i).name << ' ' << r.training[i];
@@ -250,12 +309,12 @@ std::string BenchSummary(const BenchResult& r) {
   const double percent = r.presses ? 100.0 * r.correct / r.presses : 0.0;
   std::snprintf(line, sizeof line,
                 "\n%d presses: %d correct (%.1f %%), %d wrong, %d missed, %d extra\n"
-                "%d presses of %d untrained keys: %d phantom\n"
+                "%d presses of %d untrained keys: %d phantom (%d of keys training takes for a trained one)\n"
                 "of three frames or more: %d of %d correct; shorter: %d of %d correct\n"
                 "latency: median %.3f ms, p99 %.3f ms\n"
                 "%.1f s of virtual time in %.2f s\n",
                 r.presses, r.correct, percent, r.wrong, r.missed, r.extra, r.untrainedPresses,
-                r.untrained, r.phantom, r.longCorrect,
+                r.untrained, r.phantom, r.phantomAlike, r.longCorrect,
                 r.longPresses, r.shortCorrect, r.shortPresses, r.latencyMedianMs,
                 r.latencyP99Ms, r.virtualSeconds, r.wallSeconds);
   out << line;

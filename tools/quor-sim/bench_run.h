@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/registry_store.h"
 #include "sim/ir/lircd_conf.h"
 #include "sim/ir/receiver_model.h"
 
@@ -35,6 +36,9 @@ struct BenchResult {
   int untrained = 0;  // keys left untrained
   int untrainedPresses = 0;
   int phantom = 0;
+  // Of those, the presses of keys whose training beside the keys they fired is refused as
+  // one of their signals (DuplicateSignal): the receiver cannot tell them apart.
+  int phantomAlike = 0;
   // Presses that send three frames or more, and the shorter ones: the engine spends a
   // press's first frame proving that a remote sends, so short presses are the fragile ones.
   int longPresses = 0;
@@ -49,6 +53,12 @@ struct BenchResult {
 };
 
 BenchResult RunBench(const sim::Remote& remote, const BenchSettings& settings);
+
+// Whether training the remote's key `key` (on button `key`) beside the codes that `trained`
+// holds for the buttons of the mask is refused as the signal of one of them. Works on a copy:
+// `trained` is left as it was.
+bool TrainingTakesItForOneOf(const sim::Remote& remote, const BenchSettings& settings,
+                             RegistryStore& trained, std::uint64_t buttons, std::size_t key);
 
 // How many of `keys` keys the settings leave untrained.
 std::size_t UntrainedKeys(const BenchSettings& settings, std::size_t keys);
