@@ -48,6 +48,31 @@ std::size_t RecorderGlitch(const std::vector<std::uint64_t>& data) {
   return 0;
 }
 
+// A flash shorter than any remote's mark, alone between silences that each end a train (a
+// train of its own, to the engine), is light the recorder caught while it listened (a lamp,
+// a reflection): the remote sent none. Closer to a frame it may be part of the remote's light
+// as the recorder saw it (a broken leader before each repeat), and is kept.
+void WithoutLoneFlashes(std::vector<std::uint32_t>& raw) {
+  std::vector<std::uint32_t> kept;
+  kept.reserve(raw.size());
+  for (std::size_t i = 0; i < raw.size(); i += 2) {
+    const bool quietBefore = kept.empty() || kept.back() >= kLoneFlashSilenceUs;
+    const bool quietAfter = i + 1 >= raw.size() || raw[i + 1] >= kLoneFlashSilenceUs;
+    const bool lone = raw[i] < kMaxGlitchMarkUs && quietBefore && quietAfter && !kept.empty();
+    if (!lone) {
+      kept.push_back(raw[i]);
+      if (i + 1 < raw.size()) kept.push_back(raw[i + 1]);
+      continue;
+    }
+    if (i + 1 < raw.size()) {
+      kept.back() += raw[i] + raw[i + 1];  // the silences either side become one
+    } else {
+      kept.pop_back();  // a flash that ends the capture: the silence before it goes too
+    }
+  }
+  raw.swap(kept);
+}
+
 class IrParser {
  public:
   IrParser(std::string_view text, const std::string& file) : text_(text), file_(file) {
@@ -283,6 +308,7 @@ class IrParser {
       return false;
     }
     key.raw.assign(data.begin() + std::ptrdiff_t(RecorderGlitch(data)), data.end());
+    WithoutLoneFlashes(key.raw);
     key.captured = std::make_shared<const PressPlan>(
         PlanCapture(key.raw, *b.frequency, *b.dutyCycle));
     return true;

@@ -13,7 +13,8 @@
 // values), a capture without a burst of kMinBurstDurations, more than
 // kMaxCaptureDurations, or the same signal as a key before it. A capture that starts with
 // the recorder's glitch (at most kMaxGlitchDurations, marks shorter than kMaxGlitchMarkUs,
-// then a silence of kBurstGapUs or more) is kept without it.
+// then a silence of kBurstGapUs or more) is kept without it, and so is one with a flash
+// shorter than kMaxGlitchMarkUs alone between silences of kLoneFlashSilenceUs or more.
 
 #include <cstdint>
 #include <string>
@@ -31,6 +32,7 @@ constexpr std::uint32_t kMaxCaptureMarkUs = 20'000;
 constexpr std::uint32_t kMaxCaptureSpaceUs = 1'000'000;
 constexpr std::size_t kMaxGlitchDurations = 3;
 constexpr std::uint32_t kMaxGlitchMarkUs = 350;
+constexpr std::uint32_t kLoneFlashSilenceUs = 15'000;
 
 // Whether `text` begins as an .ir file does (its first line names the file type).
 bool LooksLikeIrFile(std::string_view text);

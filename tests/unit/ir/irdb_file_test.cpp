@@ -202,6 +202,39 @@ TEST(IrdbRawKeys, TheRecordersGlitchBeforeTheSignalIsNotSent) {
   EXPECT_THAT(rest.notes[0], HasSubstr("no burst of 7 durations or more"));
 }
 
+// Light the recorder caught between or after a remote's frames (a lamp, a reflection): a flash
+// as short, alone between silences that each end a train.
+TEST(IrdbRawKeys, TheRecordersLoneFlashesAmidTheSignalAreNotSent) {
+  const std::vector<std::uint32_t> frame = Frame(67, 9000);
+  const auto join = [](std::initializer_list<std::vector<std::uint32_t>> parts) {
+    std::vector<std::uint32_t> all;
+    for (const auto& part : parts) all.insert(all.end(), part.begin(), part.end());
+    return all;
+  };
+  struct FlashCase {
+    const char* what;
+    std::vector<std::uint32_t> data;
+    std::vector<std::uint32_t> sent;
+  };
+  const std::vector<std::uint32_t> flashBetween = join({frame, {15'000, 349, 15'000}, frame});
+  const std::vector<std::uint32_t> flashAtTheEnd = join({frame, {15'000, 200}});
+  const FlashCase cases[] = {
+      {"between frames", flashBetween, join({frame, {30'349}, frame})},
+      {"as long as a mark", join({frame, {15'000, 350, 15'000}, frame}), {}},
+      {"too close to the frame before", join({frame, {14'999, 200, 15'000}, frame}), {}},
+      {"too close to the frame after", join({frame, {15'000, 200, 14'999}, frame}), {}},
+      {"ending the capture", flashAtTheEnd, frame},
+      {"ending the capture too close", join({frame, {14'999, 200}}), {}},
+      {"two in a row", join({frame, {20'000, 200, 20'000, 300, 40'000}, frame}),
+       join({frame, {80'500}, frame})},
+  };
+  for (const FlashCase& c : cases) {
+    const Remote remote = ParseIrFile(std::string(kHeader) + Raw("K", c.data), "t.ir");
+    ASSERT_EQ(remote.keys.size(), 1u) << c.what;
+    EXPECT_EQ(remote.keys[0].raw, c.sent.empty() ? c.data : c.sent) << c.what;
+  }
+}
+
 TEST(IrdbRefusals, AKeyAlikeAnEarlierOneIsLeftOutNamingIt) {
   std::vector<std::uint32_t> capture = Frame(67, 9000);
   std::vector<std::uint32_t> jittered = capture;
