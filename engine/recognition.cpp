@@ -48,12 +48,20 @@ constexpr int kMovedMarkSlots = 4;
 // is then enough to show a biphase neighbour, whose half-bit lies elsewhere.
 constexpr int kStrayMarkSlots = 2;
 
+// So does a train that strays from any pattern at no more than this many places: a key of a
+// remote with exact timing (pulse position of several levels, biphase without a toggle)
+// agrees with its neighbour's pattern at every edge but where their codes differ, a mark a
+// few slots off there. A key's own train that strays as far does so at many edges, since its
+// pattern merges several trains (Sony's: a dozen places and more).
+constexpr int kFewStrayRuns = 8;
+
 // Whether a train whose longest stray run and longest empty run of a mark against a pattern
-// of `code` are these lies across the pattern rather than inside it.
-bool LiesAcross(int unexpected, int missing, const SignalCode& code) {
+// of `code` are these, with `strayRuns` runs of stray events in all, lies across the pattern
+// rather than inside it.
+bool LiesAcross(int unexpected, int missing, int strayRuns, const SignalCode& code) {
+  const bool exactNeighbour = code.codeFlag == kAlternatingForm || strayRuns <= kFewStrayRuns;
   return (unexpected > 0 && missing >= kMovedMarkSlots) ||
-         (code.codeFlag == kAlternatingForm && unexpected >= kStrayMarkSlots &&
-          missing >= kMovedMarkSlots - 1);
+         (exactNeighbour && unexpected >= kStrayMarkSlots && missing >= kMovedMarkSlots - 1);
 }
 
 int EventCount(const SlotHistogram& histogram) {
@@ -265,7 +273,8 @@ std::uint16_t RCListener::recognise() {
       if (!FullMatch(matched, total)) continue;
       const int unexpected = longestUnexpectedRun(histogram, pattern);
       const int missing = longestMissingRun(histogram, pattern);
-      if (unexpected >= kUnexpectedMarkSlots || LiesAcross(unexpected, missing, code) ||
+      if (unexpected >= kUnexpectedMarkSlots ||
+          LiesAcross(unexpected, missing, unexpectedRunCount(histogram, pattern), code) ||
           (missing >= kMissingMarkSlots && WholeFrameRepeats(code))) {
         continue;
       }

@@ -72,6 +72,16 @@ int LongestDisagreement(const SlotHistogram& histogram, const SlotPattern& patte
 }
 }  // namespace
 
+int unexpectedRunCount(const SlotHistogram& histogram, const SlotPattern& pattern) {
+  int runs = 0;
+  for (int i = 0; i < kSlotCount; ++i) {
+    const bool stray = pattern[i] == 0 && histogram[i] != 0;
+    const bool strayBefore = i > 0 && pattern[i - 1] == 0 && histogram[i - 1] != 0;
+    if (stray && !strayBefore) ++runs;
+  }
+  return runs;
+}
+
 int longestUnexpectedRun(const SlotHistogram& histogram, const SlotPattern& pattern) {
   return LongestDisagreement(histogram, pattern, false);
 }

@@ -46,6 +46,9 @@ int patternMisfit(const SlotHistogram& histogram, const SlotPattern& pattern);
 // A mark edge that moved leaves a slot or two there; a mark the pattern lacks leaves more.
 int longestUnexpectedRun(const SlotHistogram& histogram, const SlotPattern& pattern);
 
+// How many separate runs of slots hold events where the pattern is quiet.
+int unexpectedRunCount(const SlotHistogram& histogram, const SlotPattern& pattern);
+
 // The longest run of consecutive slots where the pattern is active and the train is empty.
 // A key's own train fills its marks but for an edge slot or two; a shorter mark leaves more.
 int longestMissingRun(const SlotHistogram& histogram, const SlotPattern& pattern);

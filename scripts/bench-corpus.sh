@@ -90,14 +90,21 @@ commit=$(git rev-parse --short HEAD 2>/dev/null || echo unknown)
   AK59's `Ok`, Dyson HP07's `AUTO`, three of Benchmark's keys) is sent without it, and a
   capture in which the first frame comes again after repeat codes (the key pressed a second
   time while the recorder listened: six of Light_Strip's keys) is read up to the first
-  press's last repeat code; both keys trained on no receiver before. Pioneer_CXC2665's
+  press's last repeat code; both keys trained on no receiver before. A flash as short alone
+  between silences of 15 ms or more, anywhere after the start or ending the capture, is light
+  the recorder caught too (ge_range_hood's lamp, every 33 ms or so), and is not sent either;
+  closer to a frame it may be the remote's own light as the recorder saw it (Magic's broken
+  leader before each repeat code), and is kept. Pioneer_CXC2665's
   `CD`, `TUNER`, `DIRECT` and `BAND` start with lone flashes of 1 to 7 ms, 25 ms apart, which
   the lab still sends and whose short trains end each capture of the sharp keystrokes, and
   Light_Strip's `Green` and `Blue_dark` with other fragments. Leaving out every lone flash
   before the first frame trains 3 to 4 more of CXC2665's keys and Evolution's `In2`, but gives
   CXC2665 15 phantoms under jitter and at `--hunt end --low-line starts` and costs it presses
   at seeds 2 and 3; passing over such short trains in the capture instead trained 15 more keys
-  but gave CXC2665 91 wrong keys over six seeds. Neither is done.
+  but gave CXC2665 91 wrong keys over six seeds. Neither is done: the phantoms come from
+  CXC2665's extended keys (`PGM`, `DIRECT`, `CLEAR`), which send a frame common to all three
+  before their own; `PGM`'s capture holds that frame twice and its own once, so it trains the
+  common frame, and `CLEAR` without its lone flash shows that frame to the probe's next train.
 - A hold shape that the last key never sends (it holds with one of its own), met after a
   pause, names no key: it is the common first frame of another key's transmission (the
   Pioneer car-stereo remotes' extended keys). The next train, when it starts within 80 ms,
@@ -114,9 +121,15 @@ commit=$(git rev-parse --short HEAD 2>/dev/null || echo unknown)
   and four slots of one of its marks empty lies across the pattern rather than inside it, and
   no longer fits (most of Topcon's phantoms, half of Polycom's, Magic's); after a pause a
   train that fits only a hold shape holding the key's own press shape, a looser copy of its
-  frame, names no key (Polycom's `Zoom-`, taken for `Down`). What is left is Topcon's: its
-  untrained keys' trains lie inside trained keys' patterns, as its right keys' do (they leave
-  8 to 19 slots of their own press shape empty), so nothing tells them apart.
+  frame, names no key (Polycom's `Zoom-`, taken for `Down`). A train that strays from a
+  pattern at eight places or fewer, with a stray mark of two slots and three slots of a mark
+  empty, is a neighbour's: Samsung QN43's `Home` (its marks 0.3 ms off `Play`'s at two
+  places) and EHP's `1l2` (a half-bit of `Test`'s moved) gave 22 and 12 phantoms when a low
+  line starts a character; a key's own train that strays as far does so at a dozen places
+  or more (Sony's). What is left is Topcon's: its untrained keys' trains lie inside trained
+  keys' patterns, as its right keys' do (they leave 8 to 19 slots of their own press shape
+  empty), so nothing tells them apart. "alike" counts the phantoms of keys that training
+  refuses beside the key they fired ("already used by another button"): most of Topcon's.
 - Under the other variants and jitter (the totals above): Topcon's held frames, 88–93 ms
   apart, are just beyond the 80 ms that keeps one transmission together, and with 25 µs of
   jitter they fit its press shape rather than its hold shape, so a held key there toggles
