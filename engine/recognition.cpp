@@ -55,13 +55,14 @@ constexpr int kStrayMarkSlots = 2;
 // pattern merges several trains (Sony's: a dozen places and more).
 constexpr int kFewStrayRuns = 8;
 
-// Whether a train whose longest stray run and longest empty run of a mark against a pattern
-// of `code` are these, with `strayRuns` runs of stray events in all, lies across the pattern
-// rather than inside it.
-bool LiesAcross(int unexpected, int missing, int strayRuns, const SignalCode& code) {
-  const bool exactNeighbour = code.codeFlag == kAlternatingForm || strayRuns <= kFewStrayRuns;
-  return (unexpected > 0 && missing >= kMovedMarkSlots) ||
-         (exactNeighbour && unexpected >= kStrayMarkSlots && missing >= kMovedMarkSlots - 1);
+// Whether a train whose longest stray run and longest empty run of a mark against `pattern`
+// of `code` are these lies across the pattern rather than inside it.
+bool LiesAcross(const SlotHistogram& histogram, const SlotPattern& pattern, int unexpected,
+                int missing, const SignalCode& code) {
+  if (unexpected > 0 && missing >= kMovedMarkSlots) return true;
+  if (unexpected < kStrayMarkSlots || missing < kMovedMarkSlots - 1) return false;
+  return code.codeFlag == kAlternatingForm ||
+         unexpectedRunCount(histogram, pattern) <= kFewStrayRuns;
 }
 
 int EventCount(const SlotHistogram& histogram) {
@@ -274,7 +275,7 @@ std::uint16_t RCListener::recognise() {
       const int unexpected = longestUnexpectedRun(histogram, pattern);
       const int missing = longestMissingRun(histogram, pattern);
       if (unexpected >= kUnexpectedMarkSlots ||
-          LiesAcross(unexpected, missing, unexpectedRunCount(histogram, pattern), code) ||
+          LiesAcross(histogram, pattern, unexpected, missing, code) ||
           (missing >= kMissingMarkSlots && WholeFrameRepeats(code))) {
         continue;
       }

@@ -59,35 +59,35 @@ int patternMisfit(const SlotHistogram& histogram, const SlotPattern& pattern) {
 }
 
 namespace {
-// The longest run of consecutive slots where the pattern is active (or quiet, for `active`
-// false) and the train heard the opposite.
-int LongestDisagreement(const SlotHistogram& histogram, const SlotPattern& pattern, bool active) {
+struct Disagreement {
   int longest = 0;
+  int runs = 0;
+};
+
+// The runs of consecutive slots where the pattern is active (or quiet, for `active` false)
+// and the train heard the opposite: the longest, and how many.
+Disagreement Disagreements(const SlotHistogram& histogram, const SlotPattern& pattern, bool active) {
+  Disagreement found;
   int run = 0;
   for (int i = 0; i < kSlotCount; ++i) {
     run = (pattern[i] != 0) == active && (histogram[i] != 0) != active ? run + 1 : 0;
-    if (run > longest) longest = run;
+    if (run == 1) ++found.runs;
+    if (run > found.longest) found.longest = run;
   }
-  return longest;
+  return found;
 }
 }  // namespace
 
 int unexpectedRunCount(const SlotHistogram& histogram, const SlotPattern& pattern) {
-  int runs = 0;
-  for (int i = 0; i < kSlotCount; ++i) {
-    const bool stray = pattern[i] == 0 && histogram[i] != 0;
-    const bool strayBefore = i > 0 && pattern[i - 1] == 0 && histogram[i - 1] != 0;
-    if (stray && !strayBefore) ++runs;
-  }
-  return runs;
+  return Disagreements(histogram, pattern, false).runs;
 }
 
 int longestUnexpectedRun(const SlotHistogram& histogram, const SlotPattern& pattern) {
-  return LongestDisagreement(histogram, pattern, false);
+  return Disagreements(histogram, pattern, false).longest;
 }
 
 int longestMissingRun(const SlotHistogram& histogram, const SlotPattern& pattern) {
-  return LongestDisagreement(histogram, pattern, true);
+  return Disagreements(histogram, pattern, true).longest;
 }
 
 namespace {

@@ -91,6 +91,18 @@ void CopyCodes(RegistryStore& from, std::uint64_t buttons, RegistryStore& to) {
   InstallRegistry(nullptr);
 }
 
+// A lab for the bench: the settings' receiver and seed, nothing delivered to a player.
+LabConfig BenchLabConfig(const sim::Remote& remote, const BenchSettings& settings,
+                         RegistryStore& registry) {
+  LabConfig config;
+  config.remote = remote;
+  config.receiver = settings.receiver;
+  config.seed = settings.seed;
+  config.registry = &registry;
+  config.deliver = false;
+  return config;
+}
+
 double Percentile(std::vector<double> values, double fraction) {
   if (values.empty()) return 0;
   std::sort(values.begin(), values.end());
@@ -106,15 +118,9 @@ BenchResult RunBench(const sim::Remote& remote, const BenchSettings& settings) {
   result.keys = std::min(settings.keys, std::min<std::size_t>(remote.keys.size(), kButtonCount));
 
   MemoryRegistryStore registry;
-  LabConfig config;
-  config.remote = remote;
-  config.receiver = settings.receiver;
-  config.seed = settings.seed;
-  config.registry = &registry;
-  config.deliver = false;
   // Gone before the keys that fired are tried on a copy of its codes: one lab at a time
   // owns the process's registry.
-  auto ownedLab = std::make_unique<Lab>(std::move(config));
+  auto ownedLab = std::make_unique<Lab>(BenchLabConfig(remote, settings, registry));
   Lab& lab = *ownedLab;
 
   const std::size_t untrainedCount = UntrainedKeys(settings, result.keys);
@@ -235,13 +241,7 @@ bool TrainingTakesItForOneOf(const sim::Remote& remote, const BenchSettings& set
                              RegistryStore& trained, std::uint64_t buttons, std::size_t key) {
   MemoryRegistryStore scratch;
   CopyCodes(trained, buttons, scratch);
-  LabConfig config;
-  config.remote = remote;
-  config.receiver = settings.receiver;
-  config.seed = settings.seed;
-  config.registry = &scratch;
-  config.deliver = false;
-  Lab lab(std::move(config));
+  Lab lab(BenchLabConfig(remote, settings, scratch));
   return lab.Train(key, int(key)) == DuplicateSignal;
 }
 
