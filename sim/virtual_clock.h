@@ -37,8 +37,11 @@ class VirtualClock : public Clock, public BusClock {
     if (tick > 0 && wake % tick != 0) wake += tick - wake % tick;
     const std::int64_t latency = sleepLatencyNs_.load(std::memory_order_relaxed);
     if (latency > 0) wake += std::int64_t(NextRandom() % std::uint64_t(latency + 1));
+    sleptNs_.fetch_add(wake - now, std::memory_order_relaxed);
     Advance(wake - now);
   }
+  // Virtual time spent in SleepMs so far: the rest of a worker's time it was awake, polling.
+  std::int64_t SleptNs() const { return sleptNs_.load(std::memory_order_relaxed); }
   // How sleeps end on a real system: on the next timer tick at or after the time asked for
   // (Windows: 15.625 ms by default, 1 ms while a media player has asked for finer timing),
   // then up to `maxLatencyNs` later, as the scheduler gets round to the thread. Without
@@ -148,6 +151,7 @@ class VirtualClock : public Clock, public BusClock {
 
   std::atomic<std::int64_t> epochSeconds_;
   std::atomic<std::int64_t> horizon_{kNoHorizon};
+  std::atomic<std::int64_t> sleptNs_{0};
   std::atomic<std::int64_t> sleepTickNs_{0};
   std::atomic<std::int64_t> sleepLatencyNs_{0};
   std::atomic<std::uint64_t> randomState_{0};

@@ -171,6 +171,18 @@ TEST_F(CaptureTest, QuietWaitPollsEveryTenMilliseconds) {
   EXPECT_LE(polls, 53u);
 }
 
+// Between idle polls the worker sleeps: a quiet wait keeps the processor awake for its polls
+// alone (three port accesses each), well under a thousandth of the time.
+TEST_F(CaptureTest, QuietWaitSleepsAllButItsPolls) {
+  const std::int64_t from = pc.clock.NowNs();
+  const std::int64_t sleptBefore = pc.clock.SleptNs();
+  EXPECT_EQ(engine.CaptureTrains(histogram, 1, 0, 1), 0);
+  const std::int64_t elapsed = pc.clock.NowNs() - from;
+  const std::int64_t awake = elapsed - (pc.clock.SleptNs() - sleptBefore);
+  EXPECT_GT(awake, 0);
+  EXPECT_LT(awake * 1000, elapsed);
+}
+
 // Short frames far apart (a set-top box: 6 ms every 104 ms). A poll that comes after a frame
 // has ended finds only the status it latched; that is still the remote, so the silence
 // before the next probe is measured from it and a held key stays one press.

@@ -229,12 +229,13 @@ TEST(LabEndToEndTest, JsonCarriesEveryFigure) {
   r.phantom = 2;
   r.phantomAlike = 1;
   r.latencyMedianMs = 15.004;
+  r.awakePercent = 12.5;
   const std::string json = BenchJson(r);
   for (const char* part : {"\"remote\": \"odd \\\"name\\\"\"", "\"keys\": 2", "\"TrainedAlternating\": 1",
                            "\"DuplicateSignal\": 1", "\"presses\": 9", "\"correct\": 5",
                            "\"wrong\": 1", "\"missed\": 2", "\"extra\": 1",
                            "\"untrained\": 1", "\"untrained_presses\": 4", "\"phantom\": 2", "\"phantom_alike\": 1", "\"median\": 15.004",
-                           "\"virtual_seconds\"", "\"wall_seconds\""}) {
+                           "\"awake_percent\": 12.50", "\"virtual_seconds\"", "\"wall_seconds\""}) {
     EXPECT_NE(json.find(part), std::string::npos) << part << " in " << json;
   }
 }

@@ -153,6 +153,8 @@ BenchResult RunBench(const sim::Remote& remote, const BenchSettings& settings) {
   pressable.insert(pressable.end(), neverTrained.begin(), neverTrained.end());
 
   lab.Listen();
+  const std::int64_t listenedFrom = lab.NowNs();
+  const std::int64_t sleptBefore = lab.Clock().SleptNs();
   sim::SplitMix64 rng(settings.seed * 7919 + 3);
   std::vector<PlannedPress> planned;
   std::int64_t at = lab.NowNs() + 500 * kMs;
@@ -178,6 +180,11 @@ BenchResult RunBench(const sim::Remote& remote, const BenchSettings& settings) {
     at = last + std::int64_t(holdMs * double(kMs)) + std::int64_t(rng.Between(300, 1500) * double(kMs));
   }
   lab.RunUntil(at + 1500 * kMs);
+  const std::int64_t listened = lab.NowNs() - listenedFrom;
+  if (listened > 0) {
+    const std::int64_t slept = lab.Clock().SleptNs() - sleptBefore;
+    result.awakePercent = 100.0 * double(listened - slept) / double(listened);
+  }
 
   const std::vector<PostedCode> all = lab.Codes();
   const std::vector<PostedCode> codes(all.begin() + std::ptrdiff_t(codesBefore), all.end());
@@ -293,8 +300,8 @@ std::string BenchJson(const BenchResult& r) {
       << ", \"correct\": " << r.shortCorrect << "}";
   std::snprintf(numbers, sizeof numbers,
                 ",\n \"latency_ms\": {\"median\": %.3f, \"p99\": %.3f},\n"
-                " \"virtual_seconds\": %.3f, \"wall_seconds\": %.3f}\n",
-                r.latencyMedianMs, r.latencyP99Ms, r.virtualSeconds, r.wallSeconds);
+                " \"awake_percent\": %.2f, \"virtual_seconds\": %.3f, \"wall_seconds\": %.3f}\n",
+                r.latencyMedianMs, r.latencyP99Ms, r.awakePercent, r.virtualSeconds, r.wallSeconds);
   out << numbers;
   return out.str();
 }
@@ -312,11 +319,12 @@ std::string BenchSummary(const BenchResult& r) {
                 "%d presses of %d untrained keys: %d phantom (%d of keys training takes for a trained one)\n"
                 "of three frames or more: %d of %d correct; shorter: %d of %d correct\n"
                 "latency: median %.3f ms, p99 %.3f ms\n"
+                "worker awake %.2f %% of the listening time\n"
                 "%.1f s of virtual time in %.2f s\n",
                 r.presses, r.correct, percent, r.wrong, r.missed, r.extra, r.untrainedPresses,
                 r.untrained, r.phantom, r.phantomAlike, r.longCorrect,
                 r.longPresses, r.shortCorrect, r.shortPresses, r.latencyMedianMs,
-                r.latencyP99Ms, r.virtualSeconds, r.wallSeconds);
+                r.latencyP99Ms, r.awakePercent, r.virtualSeconds, r.wallSeconds);
   out << line;
   return out.str();
 }

@@ -47,6 +47,9 @@ struct BenchResult {
   int shortCorrect = 0;
   double latencyMedianMs = 0;
   double latencyP99Ms = 0;
+  // Share of the listening time the worker was awake (polling, probing, recording) rather
+  // than asleep between idle polls: the engine's cost in processor time.
+  double awakePercent = 0;
   double virtualSeconds = 0;
   double wallSeconds = 0;
   std::vector<int> trainingResults;  // per key, in key order
