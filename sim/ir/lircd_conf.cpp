@@ -177,6 +177,17 @@ class ConfParser {
     key.name = std::string(w[0]);
     key.line = line_;
     for (std::size_t i = 1; i < w.size(); ++i) key.codes.push_back(Code(w[i]));
+    Keep(std::move(key));
+  }
+
+  // Keys are chosen by name: a later key with an earlier one's name could never be.
+  void Keep(RemoteKey key) {
+    if (const RemoteKey* first = remote_.FindKey(key.name)) {
+      remote_.notes.push_back(file_ + ":" + std::to_string(key.line) + ": key " + Quoted(key.name) +
+                              ": a second key of that name (the first is at line " +
+                              std::to_string(first->line) + "); left out");
+      return;
+    }
     remote_.keys.push_back(std::move(key));
   }
 
@@ -213,7 +224,7 @@ class ConfParser {
                                " durations; pulses and spaces alternate from a pulse and end "
                                "with a pulse, so the count must be odd");
     }
-    remote_.keys.push_back(std::move(rawKey_));
+    Keep(std::move(rawKey_));
   }
 
   // --- values ---------------------------------------------------------------------------

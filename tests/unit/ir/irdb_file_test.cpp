@@ -249,6 +249,22 @@ TEST(IrdbRefusals, AKeyAlikeAnEarlierOneIsLeftOutNamingIt) {
   EXPECT_THAT(remote.notes[1], HasSubstr("key 'D': sends the same signal as key 'B' (line 10)"));
 }
 
+// A key is chosen by its name: of two with one name the first is kept, unless the reader left
+// it out, and then the second is the only key of that name.
+TEST(IrdbRefusals, ASecondKeyOfANameIsLeftOut) {
+  const Remote remote = ParseIrFile(std::string(kHeader) + Raw("A", Frame(67)) +
+                                        Raw("B", Frame(5)) + Raw("A", Frame(41)) +
+                                        Raw("B", Frame(41, 5000)),
+                                    "t.ir");
+  ASSERT_EQ(remote.keys.size(), 2u);
+  EXPECT_EQ(remote.keys[0].line, 4);
+  EXPECT_EQ(remote.keys[1].name, "B");
+  EXPECT_EQ(remote.keys[1].line, 22);
+  ASSERT_EQ(remote.notes.size(), 2u);
+  EXPECT_THAT(remote.notes[0], HasSubstr("t.ir:10: key 'B': no burst"));
+  EXPECT_EQ(remote.notes[1], "t.ir:16: key 'A': a second key of that name (the first is at line 4); left out");
+}
+
 struct ErrorCase {
   const char* what;
   std::string text;

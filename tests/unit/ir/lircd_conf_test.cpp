@@ -107,6 +107,26 @@ TEST(LircdConf, PostDataAndRawCodes) {
   EXPECT_FALSE(raw.HasRepeatCode());
 }
 
+// A key is chosen by its name, so a second key of one name could never be sent.
+TEST(LircdConf, ASecondKeyOfANameIsLeftOutWithANote) {
+  const std::vector<Remote> remotes = ParseLircdConf(
+      "begin remote\n name r\n bits 8\n one 560 1690\n zero 560 560\n begin codes\n"
+      "  KEY_A 0x01\n  KEY_B 0x02\n  KEY_A 0x03\n end codes\nend remote\n"
+      "begin remote\n name raw\n flags RAW_CODES\n begin raw_codes\n"
+      "  name KEY_C\n 900 450 560\n  name KEY_C\n 900 450 560 560 560\n"
+      " end raw_codes\nend remote\n",
+      "r.conf");
+  ASSERT_EQ(remotes.size(), 2u);
+  ASSERT_EQ(remotes[0].keys.size(), 2u);
+  EXPECT_EQ(remotes[0].keys[0].codes, std::vector<std::uint64_t>{0x01});
+  EXPECT_EQ(remotes[0].notes,
+            std::vector<std::string>{
+                "r.conf:9: key 'KEY_A': a second key of that name (the first is at line 7); left out"});
+  ASSERT_EQ(remotes[1].keys.size(), 1u);
+  EXPECT_EQ(remotes[1].keys[0].raw.size(), 3u);
+  EXPECT_EQ(remotes[1].notes.size(), 1u);
+}
+
 TEST(LircdConf, MissingFileIsRefusedWithoutLine) {
   try {
     LoadLircdConf("/nonexistent/remote.conf");
