@@ -118,8 +118,11 @@ int RCListener::CaptureTrains(SlotHistogram& histogram, int trainsWanted, int st
     }
     // The probe may have caught the last frame of one press and the recording the first of
     // the next: a long silence in between also makes this a new press.
-    if (accepted == 0 && recorded > 0 && silenceBeforeTicks_ != kNeverTicks) {
-      silenceBeforeTicks_ = std::max(silenceBeforeTicks_, trainStartTicks_ - heardBefore);
+    if (accepted == 0 && recorded > 0) {
+      afterProbeTicks_ = trainStartTicks_ - heardBefore;
+      if (silenceBeforeTicks_ != kNeverTicks) {
+        silenceBeforeTicks_ = std::max(silenceBeforeTicks_, afterProbeTicks_);
+      }
     }
     if (recorded < minReads_) {
       ReportLevel(0);

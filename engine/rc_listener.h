@@ -136,6 +136,8 @@ class RCListener : public Port {
   // outlives one capture because a wait may end between two frames of a remote.
   std::int64_t watchUntilTicks_ = 0;
   std::int64_t trainStartTicks_ = 0;  // first activity of the latest train recorded
+  // Silence between the probe and the first train recorded after it.
+  std::int64_t afterProbeTicks_ = 0;
   bool probeRefused_ = false;         // the latest probe found too few events
   int probeEvents_ = 0;               // events of the latest probe that proved a remote
   bool followOnPending_ = false;      // the next recognition records the next train at once

@@ -254,6 +254,10 @@ std::uint16_t RCListener::recognise() {
     return silenceBeforeTicks_ != kNeverTicks && silenceBeforeTicks_ < ms * clock_.Frequency() / 1000;
   };
   const bool sameHold = silenceUnder(kHeldKeySilenceMs);
+  // The probe heard the end of an earlier press when this train came after a silence no held
+  // key leaves: the train is the first light of a new press, not a frame after a spent one.
+  const bool probeHeardAnEarlierPress =
+      !followOn && afterProbeTicks_ >= kHeldKeySilenceMs * clock_.Frequency() / 1000;
   const bool sameTransmission = silenceUnder(kSameTransmissionSilenceMs);
 
   std::lock_guard<std::mutex> lock(codeListLock_);
@@ -324,9 +328,11 @@ std::uint16_t RCListener::recognise() {
   }
 
   // After a pause, a hold shape that follows a longer frame is the rest of a new press whose
-  // frame the probe spent, not the last key still held: which key that was is lost.
+  // frame the probe spent, not the last key still held: which key that was is lost. One that
+  // a new press sends first (a broken frame, a lone leader) is no key held either.
   if (repeats && !sameHold &&
-      probeEvents_ * kLongerProbeDenominator > EventCount(histogram) * kLongerProbeNumerator) {
+      (probeHeardAnEarlierPress ||
+       probeEvents_ * kLongerProbeDenominator > EventCount(histogram) * kLongerProbeNumerator)) {
     repeats = false;
   }
 

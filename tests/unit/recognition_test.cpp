@@ -469,6 +469,22 @@ TEST_F(RecognitionTest, RepeatShapeAfterNothingRepeatsNothingWithOneCodeStored) 
   EXPECT_EQ(Press(repeatShape), kNoPress) << "right after an unrecognised train";
 }
 
+// The probe may hear the last frame of one press and the recording wait for the next press's
+// first light. When that is a repeat shape (a lone leader, a broken frame), it begins a new
+// press after a silence no held key leaves: it repeats nothing, even within 2 s of the last.
+TEST_F(RecognitionTest, RepeatShapeThatBeginsAPressAfterTheProbeRepeatsNothing) {
+  StoreCode(7, kPressRepeatForm, PatternOf(shapeA), PatternOf(repeatShape));
+  ASSERT_EQ(Press(shapeA), 7);
+  for (const int afterMs : {199, 201}) {
+    pc.clock.Advance(300 * kMs);  // the probe's frame, too, follows a pause
+    const std::int64_t start = pc.clock.NowNs();
+    test::AddFrame(pc.input, start, shapeA);
+    const std::int64_t frameEnd = test::FrameEndNs(start, shapeA);
+    test::AddFrame(pc.input, frameEnd + afterMs * kMs, repeatShape);
+    EXPECT_EQ(engine.recognise(), afterMs < 200 ? 7 : kNoPress) << afterMs;
+  }
+}
+
 // Only the press before decides which button a hold shape repeats.
 TEST_F(RecognitionTest, RepeatContinuesTheLastPressWhicheverCodesHoldShapeItFits) {
   StoreCode(7, kPressRepeatForm, PatternOf(shapeA), PatternOf(repeatShape));
