@@ -262,11 +262,7 @@ class IrParser {
       Forbid(b.command.has_value(), "command");
       if (!Capture(b, key)) return;
     }
-    // Keys are chosen by name: a later key with an earlier one's name could never be.
-    if (const RemoteKey* first = remote_.FindKey(b.name)) {
-      return Note(b, "a second key of that name (the first is at line " +
-                         std::to_string(first->line) + ")");
-    }
+    if (LeftOutAsSecondOfItsName(remote_, key, file_)) return;
     // What the sharpest press sends is what training sees first: keys alike in it are one
     // key to a receiver.
     Signal tap = PlanPress(remote_, key, false).Expand(0);

@@ -18,6 +18,15 @@ int Remote::KeyIndex(std::string_view keyName) const {
   return -1;
 }
 
+bool LeftOutAsSecondOfItsName(Remote& remote, const RemoteKey& key, const std::string& file) {
+  const RemoteKey* first = remote.FindKey(key.name);
+  if (first == nullptr) return false;
+  remote.notes.push_back(file + ":" + std::to_string(key.line) + ": key '" + key.name +
+                         "': a second key of that name (the first is at line " +
+                         std::to_string(first->line) + "); left out");
+  return true;
+}
+
 namespace {
 
 using Words = std::vector<std::string_view>;
@@ -180,15 +189,8 @@ class ConfParser {
     Keep(std::move(key));
   }
 
-  // Keys are chosen by name: a later key with an earlier one's name could never be.
   void Keep(RemoteKey key) {
-    if (const RemoteKey* first = remote_.FindKey(key.name)) {
-      remote_.notes.push_back(file_ + ":" + std::to_string(key.line) + ": key " + Quoted(key.name) +
-                              ": a second key of that name (the first is at line " +
-                              std::to_string(first->line) + "); left out");
-      return;
-    }
-    remote_.keys.push_back(std::move(key));
+    if (!LeftOutAsSecondOfItsName(remote_, key, file_)) remote_.keys.push_back(std::move(key));
   }
 
   void InRawCodes(const Words& w) {

@@ -90,6 +90,10 @@ struct Remote {
   int KeyIndex(std::string_view keyName) const;
 };
 
+// Keys are chosen by name, so a key with the name of one kept before it could never be sent:
+// notes it in `remote` as left out (at its line of `file`) and returns true.
+bool LeftOutAsSecondOfItsName(Remote& remote, const RemoteKey& key, const std::string& file);
+
 // Longest pulse or space a definition may ask for, and the longest gap. With these, all
 // that a remote sends fits mode2's 24-bit durations.
 constexpr std::uint32_t kMaxTimingUs = 1'000'000;
