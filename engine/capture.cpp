@@ -70,7 +70,7 @@ int RCListener::RecordTrain(std::vector<double>& times, double firstWindowSecond
 }
 
 int RCListener::CaptureTrains(SlotHistogram& histogram, int trainsWanted, int step, int steps,
-                              SlotHistogram* evenTrains) {
+                              SlotHistogram* evenTrains, SeparateTrains* firstTrains) {
   const std::int64_t frequency = clock_.Frequency();
   const std::int64_t start = clock_.Counter();
   const std::int64_t limit = static_cast<std::int64_t>(double(frequency) * kWaitLimitSeconds);
@@ -137,6 +137,9 @@ int RCListener::CaptureTrains(SlotHistogram& histogram, int trainsWanted, int st
     }
     SlotHistogram& target = evenTrains != nullptr && accepted % 2 == 0 ? *evenTrains : histogram;
     for (double t : trainTimes_) AddToHistogram(target, t);
+    if (firstTrains != nullptr && accepted <= kSeparateTrains) {
+      for (double t : trainTimes_) AddToHistogram((*firstTrains)[accepted - 1], t);
+    }
     trainTimes_.clear();
     if (accepted >= trainsWanted) return accepted;
   }

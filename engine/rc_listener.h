@@ -8,6 +8,7 @@
 // the caller to hold it. The code-list lock is never held together with the engine's state
 // lock.
 
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <mutex>
@@ -15,6 +16,7 @@
 #include <vector>
 
 #include "engine/engine_services.h"
+#include "engine/frame_shapes.h"
 #include "engine/signal_code.h"
 #include "port/port.h"
 
@@ -51,9 +53,11 @@ class RCListener : public Port {
   using SampleOperation = int (Port::*)();
   int RecordTrain(std::vector<double>& times, double firstWindowSeconds, SampleOperation sample,
                   double gapSeconds);
-  // With `evenTrains`, the 2nd, 4th ... trains go there instead of into `histogram`.
+  using SeparateTrains = std::array<SlotHistogram, kSeparateTrains>;
+  // With `evenTrains`, the 2nd, 4th ... trains go there instead of into `histogram`; with
+  // `firstTrains`, the first kSeparateTrains also go there, each into its own histogram.
   int CaptureTrains(SlotHistogram& histogram, int trainsWanted, int step, int steps,
-                    SlotHistogram* evenTrains = nullptr);
+                    SlotHistogram* evenTrains = nullptr, SeparateTrains* firstTrains = nullptr);
   // The next train of the transmission whose train was just recorded, with no probe before
   // it: 1 when one began within kSameTransmissionSilenceMs of its end and was long enough,
   // else 0. The press keeps the silence and the probe measured before that train.
@@ -75,13 +79,8 @@ class RCListener : public Port {
   // --- recognition and training (worker thread; they take the code-list lock themselves) ---
   std::uint16_t recognise();
   int trainButton(int button);
-  // The odd and the even trains of one captured pattern, each thresholded on its own.
-  struct TrainHalves {
-    SlotPattern odd{};
-    SlotPattern even{};
-  };
   int capturePatterns(int count, const std::string& prompt, std::vector<SlotPattern>& out,
-                      std::vector<TrainHalves>* halves = nullptr);
+                      std::vector<CaptureParts>* parts = nullptr);
 
   // Settings and state, for the owner and tests. The settings are fixed after construction;
   // LastCode and LastRecognitionTime belong to the worker (read them while it is stopped).

@@ -3,6 +3,7 @@
 
 #include "engine/code_registry.h"
 #include "engine/engine_types.h"
+#include "engine/frame_shapes.h"
 #include "engine/rc_listener.h"
 #include "engine/training_prompts.h"
 
@@ -18,8 +19,6 @@ constexpr int kSharpPatterns = 2;
 // character lost from one of two trains must not cut a hole in the shape.
 int HalfLimit(int limit) { return (limit + 1) / 2; }
 
-bool Alike(SlotPattern a, const SlotPattern& b) { return similarAndMerge(a, b) == 0; }
-
 // A pattern in which no slot reached the limit (a limit set too high) would match only
 // silence: such a code could never be pressed.
 bool HasActiveSlot(const SlotPattern& pattern) {
@@ -27,67 +26,6 @@ bool HasActiveSlot(const SlotPattern& pattern) {
     if (slot != 0) return true;
   }
   return false;
-}
-
-// Some remotes (Sharp's) follow every frame with a second shape, its complement, and repeat
-// only that while held. Each sharp keystroke is then two trains of different shapes, which
-// together make a pattern no single train matches. When the odd and the even trains of every
-// sharp capture differ and one half is the hold shape, the other half is the press shape.
-bool PressShapeBesideHoldShape(const std::vector<RCListener::TrainHalves>& halves,
-                               const SlotPattern& hold, SlotPattern& out) {
-  SlotPattern press{};
-  bool first = true;
-  for (const RCListener::TrainHalves& h : halves) {
-    if (Alike(h.odd, h.even)) return false;
-    const bool oddIsHold = Alike(h.odd, hold);
-    const bool evenIsHold = Alike(h.even, hold);
-    if (oddIsHold == evenIsHold) return false;
-    const SlotPattern& other = oddIsHold ? h.even : h.odd;
-    if (first) {
-      press = other;
-      first = false;
-    } else if (similarAndMerge(press, other) != 0) {
-      return false;
-    }
-  }
-  if (first) return false;
-  out = press;
-  return true;
-}
-
-// Other remotes send every transmission as two frames of different shapes (a frame and its
-// complement; a prefix common to all keys and the key's own frame) and repeat the pair while
-// held. Each held capture then holds both shapes, one in its odd trains and one in its even
-// ones, and a pattern of their sum fits no single train.
-bool SendsFramePairs(const std::vector<RCListener::TrainHalves>& halves) {
-  if (halves.empty()) return false;
-  const SlotPattern& p = halves.front().odd;
-  const SlotPattern& q = halves.front().even;
-  if (Alike(p, q)) return false;
-  for (const RCListener::TrainHalves& h : halves) {
-    const bool straight = Alike(h.odd, p) && Alike(h.even, q);
-    const bool crossed = Alike(h.odd, q) && Alike(h.even, p);
-    if (straight == crossed) return false;
-  }
-  return true;
-}
-
-// Sharp keystrokes of a frame-pair remote: the probe spends each press's first frame, so the
-// odd trains are the second frame of the pair, the one a single press leaves to recognise.
-// Both captures must agree on which is which.
-bool ShapesOfFramePair(const std::vector<RCListener::TrainHalves>& halves, SlotPattern& press,
-                       SlotPattern& hold) {
-  if (halves.empty()) return false;
-  SlotPattern odd = halves.front().odd;
-  SlotPattern even = halves.front().even;
-  for (std::size_t i = 1; i < halves.size(); ++i) {
-    if (similarAndMerge(odd, halves[i].odd) != 0) return false;
-    if (similarAndMerge(even, halves[i].even) != 0) return false;
-  }
-  if (Alike(odd, even)) return false;
-  press = odd;
-  hold = even;
-  return true;
 }
 
 // A mark of any remote spans more slots than this (NEC's shortest, 0.56 ms, spans five or six).
@@ -116,19 +54,25 @@ bool ShapeWithStrays(const SlotPattern& shape, const SlotPattern& withStrays) {
 }  // namespace
 
 int RCListener::capturePatterns(int count, const std::string& prompt,
-                                std::vector<SlotPattern>& out, std::vector<TrainHalves>* halves) {
+                                std::vector<SlotPattern>& out, std::vector<CaptureParts>* parts) {
   out.clear();
-  if (halves != nullptr) halves->clear();
+  if (parts != nullptr) parts->clear();
   std::int64_t start = clock_.CalendarSeconds();
   int captured = 0;
   while (captured < count) {
     SlotHistogram histogram{};
     SlotHistogram evenTrains{};
+    SeparateTrains firstTrains{};
     ShowPrompt(prompt);
-    if (CaptureTrains(histogram, codeCount_, 0, 1, halves ? &evenTrains : nullptr) == codeCount_) {
-      if (halves != nullptr) {
-        halves->push_back({thresholdPattern(histogram, HalfLimit(limit_)),
-                           thresholdPattern(evenTrains, HalfLimit(limit_))});
+    if (CaptureTrains(histogram, codeCount_, 0, 1, parts ? &evenTrains : nullptr,
+                      parts ? &firstTrains : nullptr) == codeCount_) {
+      if (parts != nullptr) {
+        CaptureParts captured{thresholdPattern(histogram, HalfLimit(limit_)),
+                              thresholdPattern(evenTrains, HalfLimit(limit_))};
+        for (int i = 0; i < kSeparateTrains; ++i) {
+          captured.first[i] = thresholdPattern(firstTrains[i], 1);
+        }
+        parts->push_back(captured);
         for (int i = 0; i < kSlotCount; ++i) {
           histogram[i] = static_cast<std::uint8_t>(histogram[i] + evenTrains[i]);
         }
@@ -182,28 +126,31 @@ int RCListener::trainButton(int button) {
   // Halves hold too few trains to threshold when the count is small.
   const bool split = codeCount_ / 2 >= HalfLimit(limit_);
   std::vector<SlotPattern> hold;
-  std::vector<TrainHalves> holdHalves;
+  std::vector<CaptureParts> holdHalves;
   if (int status = capturePatterns(kHoldPatterns, kHoldPrompt, hold, split ? &holdHalves : nullptr);
       status != 0) {
     return status;
   }
   const bool framePairs = SendsFramePairs(holdHalves);
+  const bool frameCycle = codeCount_ >= kSeparateTrains && MostCapturesCycle(holdHalves);
   const SlotPattern firstHold = hold[0];
   const bool holdsAlike = similarAndMerge(hold[0], hold[1]) == 0;
 
-  if (framePairs || holdsAlike) {
+  if (framePairs || frameCycle || holdsAlike) {
     // Every held press looks alike: the remote repeats one fixed shape (or pair) while a key
     // is held, so a single sharp press must be learnt as well.
     ShowPrompt(kSharpIntroPrompt);
     PauseMs(kReleasePauseMs);
     std::vector<SlotPattern> sharp;
-    std::vector<TrainHalves> halves;
+    std::vector<CaptureParts> halves;
     if (int status = capturePatterns(kSharpPatterns, kSharpPrompt, sharp, split ? &halves : nullptr);
         status != 0) {
       return status;
     }
     const bool sharpAlike = similarAndMerge(sharp[0], sharp[1]) == 0;
-    if (framePairs && ShapesOfFramePair(halves, sharp[0], hold[0])) {
+    if (frameCycle && ShapesOfFrameCycle(holdHalves, halves, sharp[0], hold[0])) {
+      // The cycle's single frames, as the captures showed them.
+    } else if (framePairs && ShapesOfFramePair(halves, sharp[0], hold[0])) {
       // The pair's shapes, as the sharp keystrokes showed them.
     } else if (holdsAlike) {
       if (!sharpAlike) return NotTrained;

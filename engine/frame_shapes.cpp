@@ -1,0 +1,149 @@
+#include "engine/frame_shapes.h"
+
+#include <algorithm>
+#include <cstddef>
+
+namespace ovalink {
+
+namespace {
+bool Alike(SlotPattern a, const SlotPattern& b) { return similarAndMerge(a, b) == 0; }
+
+SlotPattern Union(const SlotPattern& a, const SlotPattern& b) {
+  SlotPattern out{};
+  for (std::size_t i = 0; i < out.size(); ++i) out[i] = (a[i] != 0 || b[i] != 0) ? 1 : 0;
+  return out;
+}
+
+int MarkCount(const SlotPattern& p) {
+  int marks = 0;
+  for (std::size_t i = 0; i < p.size(); ++i) marks += p[i] != 0 && (i == 0 || p[i - 1] == 0);
+  return marks;
+}
+
+// A key's two own frames carry its code twice, so they hold about as many marks. Shapes of
+// which one holds more than this many times the marks of the other are pieces of a garbled
+// recording coming round (a lone mark, a frame, its tail), not frames.
+constexpr int kFrameMarksRatio = 2;
+
+bool AboutAsManyMarks(const SlotPattern& a, const SlotPattern& b) {
+  const int fewer = std::min(MarkCount(a), MarkCount(b));
+  const int more = std::max(MarkCount(a), MarkCount(b));
+  return fewer > 0 && more <= kFrameMarksRatio * fewer;
+}
+
+bool CyclesThreeFrames(const CaptureParts& parts) {
+  const auto& t = parts.first;
+  return Alike(t[0], t[3]) && Alike(t[1], t[4]) && !Alike(t[0], t[1]) && !Alike(t[0], t[2]) &&
+         !Alike(t[1], t[2]);
+}
+
+// Which of `shapes` a capture's first train is, when its trains run through them in turn;
+// -1 when they do not.
+int CyclePhase(const CaptureParts& capture, const std::array<SlotPattern, 3>& shapes) {
+  for (int phase = 0; phase < 3; ++phase) {
+    bool fits = true;
+    for (int i = 0; i < 3 && fits; ++i) fits = Alike(capture.first[i], shapes[(phase + i) % 3]);
+    if (fits) return phase;
+  }
+  return -1;
+}
+
+// The three shapes of a capture, in the order its trains met them. The 1st and 4th trains
+// (2nd and 5th) are one frame twice: together they fill a character either one lost.
+std::array<SlotPattern, 3> CycleShapes(const CaptureParts& capture) {
+  const auto& t = capture.first;
+  return {Union(t[0], t[3]), Union(t[1], t[4]), t[2]};
+}
+}  // namespace
+
+bool PressShapeBesideHoldShape(const std::vector<CaptureParts>& halves, const SlotPattern& hold,
+                               SlotPattern& out) {
+  SlotPattern press{};
+  bool first = true;
+  for (const CaptureParts& h : halves) {
+    if (Alike(h.odd, h.even)) return false;
+    const bool oddIsHold = Alike(h.odd, hold);
+    const bool evenIsHold = Alike(h.even, hold);
+    if (oddIsHold == evenIsHold) return false;
+    const SlotPattern& other = oddIsHold ? h.even : h.odd;
+    if (first) {
+      press = other;
+      first = false;
+    } else if (similarAndMerge(press, other) != 0) {
+      return false;
+    }
+  }
+  if (first) return false;
+  out = press;
+  return true;
+}
+
+bool SendsFramePairs(const std::vector<CaptureParts>& halves) {
+  if (halves.empty()) return false;
+  const SlotPattern& p = halves.front().odd;
+  const SlotPattern& q = halves.front().even;
+  if (Alike(p, q)) return false;
+  for (const CaptureParts& h : halves) {
+    const bool straight = Alike(h.odd, p) && Alike(h.even, q);
+    const bool crossed = Alike(h.odd, q) && Alike(h.even, p);
+    if (straight == crossed) return false;
+  }
+  return true;
+}
+
+bool ShapesOfFramePair(const std::vector<CaptureParts>& halves, SlotPattern& press,
+                       SlotPattern& hold) {
+  if (halves.empty()) return false;
+  SlotPattern odd = halves.front().odd;
+  SlotPattern even = halves.front().even;
+  for (std::size_t i = 1; i < halves.size(); ++i) {
+    if (similarAndMerge(odd, halves[i].odd) != 0) return false;
+    if (similarAndMerge(even, halves[i].even) != 0) return false;
+  }
+  if (Alike(odd, even)) return false;
+  press = odd;
+  hold = even;
+  return true;
+}
+
+bool MostCapturesCycle(const std::vector<CaptureParts>& captures) {
+  const auto cycling = std::count_if(captures.begin(), captures.end(), CyclesThreeFrames);
+  return cycling > 0 && std::ptrdiff_t(captures.size()) - cycling <= kGarbledCapturesTolerated;
+}
+
+bool ShapesOfFrameCycle(const std::vector<CaptureParts>& holds,
+                        const std::vector<CaptureParts>& sharps, SlotPattern& press,
+                        SlotPattern& hold) {
+  const auto reference = std::find_if(holds.begin(), holds.end(), CyclesThreeFrames);
+  if (reference == holds.end()) return false;
+  const std::array<SlotPattern, 3> shapes{reference->first[0], reference->first[1],
+                                          reference->first[2]};
+  std::array<SlotPattern, 3> merged = CycleShapes(*reference);
+  std::array<int, 3> capturesAtPhase{};
+  int garbled = 0;
+  for (const auto* list : {&holds, &sharps}) {
+    for (const CaptureParts& capture : *list) {
+      if (!CyclesThreeFrames(capture)) {
+        if (++garbled > kGarbledCapturesTolerated) return false;
+        continue;
+      }
+      // A capture that runs through other frames is of another key.
+      const int phase = CyclePhase(capture, shapes);
+      if (phase < 0) return false;
+      ++capturesAtPhase[phase];
+      const std::array<SlotPattern, 3> trains = CycleShapes(capture);
+      for (int i = 0; i < 3; ++i) {
+        if (similarAndMerge(merged[(phase + i) % 3], trains[i]) != 0) return false;
+      }
+    }
+  }
+  const auto most = std::max_element(capturesAtPhase.begin(), capturesAtPhase.end());
+  if (std::count(capturesAtPhase.begin(), capturesAtPhase.end(), *most) > 1) return false;
+  const int phase = int(most - capturesAtPhase.begin());
+  if (!AboutAsManyMarks(merged[(phase + 2) % 3], merged[phase])) return false;
+  press = merged[(phase + 2) % 3];
+  hold = merged[phase];
+  return true;
+}
+
+}  // namespace ovalink

@@ -1,0 +1,118 @@
+// Telling the frames of a three-frame transmission apart from the trains of training captures.
+
+#include <gtest/gtest.h>
+
+#include <initializer_list>
+#include <utility>
+#include <vector>
+
+#include "engine/frame_shapes.h"
+
+namespace ovalink {
+namespace {
+
+SlotPattern Runs(std::initializer_list<std::pair<int, int>> runs) {
+  SlotPattern p{};
+  for (const auto& [from, to] : runs) {
+    for (int i = from; i <= to; ++i) p[std::size_t(i)] = 1;
+  }
+  return p;
+}
+
+// One key's transmission: its own frame, the same with one more mark, a frame every key sends.
+const SlotPattern kFirst = Runs({{0, 8}, {16, 58}, {133, 141}, {150, 166}, {193, 209}});
+const SlotPattern kSecond = Runs({{0, 8}, {16, 58}, {67, 75}, {133, 141}, {150, 166}, {192, 200}});
+const SlotPattern kCommon = Runs({{0, 25}, {50, 59}, {67, 76}, {134, 158}, {167, 184}, {192, 201}});
+
+CaptureParts Trains(const SlotPattern& a, const SlotPattern& b, const SlotPattern& c,
+                    const SlotPattern& d, const SlotPattern& e) {
+  CaptureParts parts;
+  parts.first = {a, b, c, d, e};
+  return parts;
+}
+
+// The probe spent the first frame: second, common, first, second, common.
+CaptureParts AfterFirst() { return Trains(kSecond, kCommon, kFirst, kSecond, kCommon); }
+// The probe missed the first frame and spent the second.
+CaptureParts AfterSecond() { return Trains(kCommon, kFirst, kSecond, kCommon, kFirst); }
+
+// A train that lost three slots of a mark is no longer its frame.
+CaptureParts Garbled() {
+  CaptureParts parts = AfterFirst();
+  for (int i = 146; i <= 148; ++i) parts.first[4][std::size_t(i)] = 0;
+  return parts;
+}
+
+TEST(FrameCycleTest, AllButOneCaptureMustRunThroughThreeFrames) {
+  EXPECT_TRUE(MostCapturesCycle({AfterFirst(), AfterFirst(), AfterSecond(), AfterFirst()}));
+  EXPECT_TRUE(MostCapturesCycle({AfterFirst(), Garbled(), AfterFirst(), AfterFirst()}));
+  EXPECT_FALSE(MostCapturesCycle({AfterFirst(), Garbled(), Garbled(), AfterFirst()}));
+  EXPECT_FALSE(MostCapturesCycle({}));
+  // Two frames taking turns, and one frame over and over, are no cycle of three.
+  EXPECT_FALSE(MostCapturesCycle({Trains(kFirst, kCommon, kFirst, kCommon, kFirst)}));
+  EXPECT_FALSE(MostCapturesCycle({Trains(kCommon, kCommon, kCommon, kCommon, kCommon)}));
+}
+
+TEST(FrameCycleTest, FirstFrameIsThePressShapeAndSecondTheHoldShape) {
+  const std::vector<CaptureParts> holds{AfterFirst(), AfterFirst(), AfterSecond(), AfterFirst()};
+  SlotPattern press{};
+  SlotPattern hold{};
+  ASSERT_TRUE(ShapesOfFrameCycle(holds, {AfterFirst(), AfterFirst()}, press, hold));
+  EXPECT_EQ(press, kFirst);
+  EXPECT_EQ(hold, kSecond);
+
+  // Most captures decide where the transmission begins, whichever capture came first.
+  ASSERT_TRUE(ShapesOfFrameCycle({AfterSecond(), AfterFirst(), AfterFirst(), AfterFirst()},
+                                 {AfterSecond(), AfterFirst()}, press, hold));
+  EXPECT_EQ(press, kFirst);
+  EXPECT_EQ(hold, kSecond);
+}
+
+TEST(FrameCycleTest, RefusesCapturesThatDisagree) {
+  SlotPattern press{};
+  SlotPattern hold{};
+  // As many captures begin at one frame as at the other.
+  EXPECT_FALSE(ShapesOfFrameCycle({AfterFirst(), AfterSecond(), AfterFirst(), AfterSecond()},
+                                  {AfterFirst(), AfterSecond()}, press, hold));
+  // One garbled capture is left out; a second is one too many.
+  EXPECT_TRUE(ShapesOfFrameCycle({Garbled(), AfterFirst(), AfterFirst(), AfterFirst()},
+                                 {AfterFirst(), AfterFirst()}, press, hold));
+  EXPECT_EQ(press, kFirst);
+  EXPECT_FALSE(ShapesOfFrameCycle({Garbled(), AfterFirst(), AfterFirst(), AfterFirst()},
+                                  {AfterFirst(), Garbled()}, press, hold));
+  // A capture of another key's frames.
+  const SlotPattern otherFirst = Runs({{0, 25}, {34, 42}, {135, 160}, {178, 211}});
+  const SlotPattern otherSecond = Runs({{0, 25}, {34, 42}, {68, 77}, {135, 160}, {177, 202}});
+  const CaptureParts other = Trains(otherSecond, kCommon, otherFirst, otherSecond, kCommon);
+  ASSERT_TRUE(MostCapturesCycle({other}));
+  EXPECT_FALSE(ShapesOfFrameCycle({AfterFirst(), AfterFirst(), AfterFirst(), other},
+                                  {AfterFirst(), AfterFirst()}, press, hold));
+}
+
+// `count` marks of 0.5 ms, 1 ms apart, from `from`.
+SlotPattern Marks(int count, int from) {
+  SlotPattern p{};
+  for (int m = 0; m < count; ++m) {
+    for (int i = 0; i < 5; ++i) p[std::size_t(from + 10 * m + i)] = 1;
+  }
+  return p;
+}
+
+TEST(FrameCycleTest, ShapesOfFarFromAsManyMarksAreNoFramesOfOneKey) {
+  const SlotPattern hold = Marks(3, 0);
+  const SlotPattern common = Marks(4, 300);
+  SlotPattern press{};
+  SlotPattern held{};
+  for (int marks : {6, 7}) {
+    const SlotPattern first = Marks(marks, 100);
+    const CaptureParts capture = Trains(hold, common, first, hold, common);
+    const bool frames = ShapesOfFrameCycle({capture, capture, capture, capture},
+                                           {capture, capture}, press, held);
+    EXPECT_EQ(frames, marks <= 6) << marks << " marks beside 3";
+  }
+  EXPECT_EQ(press, Marks(6, 100));
+  EXPECT_EQ(held, hold);
+}
+
+}  // namespace
+}  // namespace ovalink
