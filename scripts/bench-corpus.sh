@@ -65,12 +65,25 @@ commit=$(git rev-parse --short HEAD 2>/dev/null || echo unknown)
   line up and no key trains. As for the built-in sony20 and jvc-close, it would take a shorter
   silence to end a train or alignment on a leader mark: a change of the capture's design.
 - Keys whose signals differ by less than a 0.1 ms slot, or only where two captures of one key
-  differ anyway (Topcon, some lighting remotes): training refuses the second of them as
+  differ anyway (some lighting remotes): training refuses the second of them as
   "already used by another button", since no train could tell them apart.
-- Topcon's vision-test keys differ by less than the comparison can see. A press of one that
-  fits another's press shape is no longer posted as that key when the train has an event
-  where the pattern is quiet and leaves four slots of a mark empty (every wrong key of the
-  corpus had both; right keys of other remotes never do): it is missed instead.
+- Topcon's vision-test remote sends every transmission as three frames, 47–130 ms apart:
+  two of the key's own (the second with one mark more) and one that every key sends, all
+  three repeated while the key is held. A capture of five trains held all three frames, and
+  a pattern of their sum fitted the common frame and other keys' frames: 13 to 16 of its 28
+  keys trained (most others refused as another's), up to 34 phantoms, 2 wrong keys at
+  `--ideal`. When every hold capture but one runs through three shapes and comes round again
+  (1st and 4th train alike, 2nd and 5th, the first three all unlike), the key now trains single
+  frames: its first own frame as press shape, its second as hold shape. A capture in which a
+  train lost a character of a mark is left out (one in each of seeds 2 to 4 stored a sum
+  again, which the common frame fired: 157 to 194 wrong keys); shapes of far from as many
+  marks (more than twice) are a garbled recording's pieces coming round, not frames
+  (CXC2665's `Left`: a lone flash and its frame; Magic's `White`: a frame and its tail), and
+  train as before (as frames they gave CXC2665 7 to 21 extra presses and Magic up to 8
+  wrong keys).
+  Topcon: 28 of 28 keys, 199 or 200 of 200 presses at every receiver and seed. A press that
+  fits another key's press shape with an event where the pattern is quiet and four slots of
+  a mark empty is still missed rather than posted as that key.
 - The lighting remotes send NEC's repeat code, which every key shares. A press whose first
   frame the probe spent leaves only repeat codes. After a pause they repeat the last key
   pressed within 2 s (the program's documented "previous key repeated") when the probe heard a
@@ -83,9 +96,9 @@ commit=$(git rev-parse --short HEAD 2>/dev/null || echo unknown)
   OLLNY 7 phantoms at seed 4).
 - One seed is one draw: which keys are left untrained, which train at the first attempt and
   in what order the presses come all move with it. Over seeds 1 to 4 the totals at the
-  default receiver give 13311, 13200, 13149 and 13121 correct presses (52781 of 53800,
-  98.1 %), 0 wrong keys and 0 extra presses. Phantoms: 14, 12, 34 and 0, all Topcon's; all
-  but 2 of them alike (from keys that training refuses beside the key they fired).
+  default receiver give 13408, 13301, 13266 and 13240 correct presses (53215 of 53800,
+  98.9 %), 0 wrong keys and 0 extra presses. Phantoms: 0, 0, 3 and 0, Topcon's `Up` at seed 3
+  (below).
 - A key that has the name of a key before it could never be chosen, and is left out with a
   note (Light_Strip's second `Strobe`).
 - After a pause, a repeat shape that begins a new press (the probe heard the end of the press
@@ -133,19 +146,18 @@ commit=$(git rev-parse --short HEAD 2>/dev/null || echo unknown)
   empty, is a neighbour's: Samsung QN43's `Home` (its marks 0.3 ms off `Play`'s at two
   places) and EHP's `1l2` (a half-bit of `Test`'s moved) gave 22 and 12 phantoms when a low
   line starts a character; a key's own train that strays as far does so at a dozen places
-  or more (Sony's). What is left is Topcon's: its untrained keys' trains lie inside trained
-  keys' patterns, as its right keys' do (they leave 8 to 19 slots of their own press shape
-  empty), so nothing tells them apart. "alike" counts the phantoms of keys that training
-  refuses beside the key they fired ("already used by another button"): most of Topcon's.
-- Under the other variants and jitter (the totals above): Topcon's held frames, 88–93 ms
-  apart, are just beyond the 80 ms that keeps one transmission together, and with 25 µs of
-  jitter they fit its press shape rather than its hold shape, so a held key there toggles
-  into new presses (the 4 extra presses at jitter, 12 before the ninth round). When a low line
+  or more (Sony's). What is left at the default receiver is Topcon's `Up`, untrained at seed
+  3: its first frame's marks lie inside `Right_up`'s (two of them 0.8 and 0.9 ms short), and
+  3 of its presses fire `Right_up`. "alike" counts the phantoms of keys that training
+  refuses beside the key they fired ("already used by another button"): Topcon's, before its
+  keys trained single frames.
+- Under the other variants and jitter (the totals above): Topcon's held key toggled into new
+  presses under jitter (4 extra presses) until its keys trained single frames. When a low line
   starts a character, Pioneer_CXC2665's PGM key trains a press shape loose enough to hold
   the frame that the extended keys send first; their shared hold shape fits that frame far
   better, and such a press shape is now set aside (14 wrong keys before, and Topcon's 7
-  extra presses at each `--low-line starts` variant). The only wrong keys left are Topcon's 2
-  with `--ideal`.
+  extra presses at each `--low-line starts` variant). No receiver gives a wrong key or an
+  extra press any more (Topcon's 2 wrong keys at `--ideal` were the last).
 - Presses of one frame: the probe spends the first frame it meets, so a key that sends a
   single frame on a short press is recognised only when the probe meets its end with too few
   events left to prove a remote, and the next frame is recorded.
