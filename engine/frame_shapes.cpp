@@ -26,8 +26,7 @@ int MarkCount(const SlotPattern& p) {
 constexpr int kFrameMarksRatio = 2;
 
 bool AboutAsManyMarks(const SlotPattern& a, const SlotPattern& b) {
-  const int fewer = std::min(MarkCount(a), MarkCount(b));
-  const int more = std::max(MarkCount(a), MarkCount(b));
+  const auto [fewer, more] = std::minmax({MarkCount(a), MarkCount(b)});
   return fewer > 0 && more <= kFrameMarksRatio * fewer;
 }
 

@@ -44,7 +44,7 @@ bool ShapesOfFramePair(const std::vector<CaptureParts>& halves, SlotPattern& pre
 // A few remotes send every transmission as three frames of different shapes and repeat all
 // three while a key is held. The probe spends one frame, so the first five trains after it
 // run through the three and come round again: the 1st and 4th alike, the 2nd and 5th, and
-// each unlike the next. A pattern of their sum holds the marks of every frame, so a frame of
+// the first three all unlike. A pattern of their sum holds the marks of every frame, so a frame of
 // almost any key fits it. True when all captures but kGarbledCapturesTolerated cycle so.
 constexpr int kGarbledCapturesTolerated = 1;
 bool MostCapturesCycle(const std::vector<CaptureParts>& captures);
