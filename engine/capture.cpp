@@ -21,6 +21,14 @@ constexpr double kProbeWindowSeconds = 0.01;
 constexpr double kTrainWindowSeconds = 1.0;
 constexpr double kGapSeconds = 0.015;
 constexpr double kSlotWidthMs = 0.1;
+// Frames less than kGapSeconds apart (some Sony, JVC and lighting remotes) would run on as one
+// train to the size limit and end wherever that falls, so no two trains of a held key would
+// line up. No frame lasts the histogram's span: past it a shorter silence, still far longer
+// than any space inside a frame, ends the train at the end of a frame, so the next train
+// starts at the start of one; and such a run of frames counts only its first in a histogram,
+// as if the frames had come apart. A train that ends within the span is counted whole.
+constexpr double kHistogramSpanMs = kSlotCount * kSlotWidthMs;
+constexpr double kFrameSilenceMs = 10.0;
 
 // Keeps the recording at time-critical priority and restores normal priority on every exit.
 class TimeCriticalSection {
@@ -35,6 +43,19 @@ class TimeCriticalSection {
 };
 }  // namespace
 
+std::size_t RCListener::CountedTimes(const std::vector<double>& times) {
+  if (times.empty() || times.back() < kHistogramSpanMs) return times.size();
+  for (std::size_t i = 1; i < times.size(); ++i) {
+    if (times[i] - times[i - 1] >= kFrameSilenceMs) return i;
+  }
+  return times.size();
+}
+
+void RCListener::AddTrain(SlotHistogram& histogram, const std::vector<double>& times) {
+  const std::size_t counted = CountedTimes(times);
+  for (std::size_t i = 0; i < counted; ++i) AddToHistogram(histogram, times[i]);
+}
+
 int RCListener::RecordTrain(std::vector<double>& times, double firstWindowSeconds,
                             SampleOperation sample, double gapSeconds) {
   times.clear();
@@ -46,7 +67,12 @@ int RCListener::RecordTrain(std::vector<double>& times, double firstWindowSecond
   std::int64_t window = static_cast<std::int64_t>(double(frequency) * firstWindowSeconds);
   if (window <= 0) return 0;
   const std::int64_t gapTicks = static_cast<std::int64_t>(double(frequency) * gapSeconds);
+  const std::int64_t spanTicks =
+      static_cast<std::int64_t>(double(frequency) * kHistogramSpanMs / 1000.0);
+  const std::int64_t frameGapTicks = std::min(
+      gapTicks, static_cast<std::int64_t>(double(frequency) * kFrameSilenceMs / 1000.0));
   const double msPerTick = 1000.0 / double(frequency);
+  std::size_t unstored = 0;
   std::int64_t now;
   do {
     now = clock_.Counter();
@@ -56,10 +82,17 @@ int RCListener::RecordTrain(std::vector<double>& times, double firstWindowSecond
         started = true;
         trainStartTicks_ = now;
       }
-      times.push_back(double(now - first) * msPerTick);
-      window = gapTicks;
+      const bool pastSpan = now - first >= spanTicks;
+      window = pastSpan ? frameGapTicks : gapTicks;
       last = now;
-      if (times.size() > kTrainSizeLimit) break;
+      if (times.size() <= kTrainSizeLimit) {
+        times.push_back(double(now - first) * msPerTick);
+        if (times.size() > kTrainSizeLimit && !pastSpan) break;
+      } else if (++unstored > kTrainSizeLimit) {
+        // A full train past the span runs on to the end of its frame, storing nothing more,
+        // so that the next starts with a frame; a stream without end stops all the same.
+        break;
+      }
     }
   } while (now - last < window);
   if (started) {
@@ -136,9 +169,9 @@ int RCListener::CaptureTrains(SlotHistogram& histogram, int trainsWanted, int st
       ReportLevel(progress / (trainsWanted * steps) + (step * 100) / steps);
     }
     SlotHistogram& target = evenTrains != nullptr && accepted % 2 == 0 ? *evenTrains : histogram;
-    for (double t : trainTimes_) AddToHistogram(target, t);
+    AddTrain(target, trainTimes_);
     if (firstTrains != nullptr && accepted <= kSeparateTrains) {
-      for (double t : trainTimes_) AddToHistogram((*firstTrains)[accepted - 1], t);
+      AddTrain((*firstTrains)[accepted - 1], trainTimes_);
     }
     trainTimes_.clear();
     if (accepted >= trainsWanted) return accepted;
@@ -159,7 +192,7 @@ int RCListener::CaptureFollowingTrain(SlotHistogram& histogram) {
     trainTimes_.clear();
     return 0;
   }
-  for (double t : trainTimes_) AddToHistogram(histogram, t);
+  AddTrain(histogram, trainTimes_);
   trainTimes_.clear();
   return 1;
 }

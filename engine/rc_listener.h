@@ -40,7 +40,8 @@ class RCListener : public Port {
   void ShowPrompt(const std::string& text);
 
   // --- capture of burst trains (worker thread, no lock) ---
-  // A train ends once it holds more times than this: it never holds more than one more.
+  // A train holds at most one time more than this. Full within the histogram's span it ends
+  // there; full past it, it ends with its frame or after as many times again.
   static constexpr std::size_t kTrainSizeLimit = 1000;
   // The sleep between two idle polls. Frames of 10-15 ms (set-top boxes, lighting remotes)
   // end between two polls 30 ms apart and leave only a latched status behind, so a press of
@@ -63,6 +64,10 @@ class RCListener : public Port {
   // else 0. The press keeps the silence and the probe measured before that train.
   int CaptureFollowingTrain(SlotHistogram& histogram);
   static int AddToHistogram(SlotHistogram& histogram, double timeMs);
+  // How many of a recorded train's times a histogram counts: all, but of a train that ran on
+  // past the histogram's span (frames too close to end it) only its first frame's.
+  static std::size_t CountedTimes(const std::vector<double>& times);
+  static void AddTrain(SlotHistogram& histogram, const std::vector<double>& times);
   // Frames of one transmission less than this far apart (a frame pair's 25-45 ms, NEC's 40 ms
   // before its first repeat code): no one lets go of a key and presses it again that fast.
   static constexpr std::int64_t kSameTransmissionSilenceMs = 80;

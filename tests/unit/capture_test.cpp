@@ -205,6 +205,70 @@ TEST_F(CaptureTest, EvenTrainsCanBeKeptApart) {
   EXPECT_EQ(std::accumulate(even.begin(), even.end(), 0u), 21u + 23);
 }
 
+// Frames of `chars` characters 0.1 ms apart, `gapUs` apart, from 20 ms on for 1.2 s: a held
+// key whose frames come too close together for the silence that ends a train.
+void AddCloseFrames(test::ScriptedInput& input, std::int64_t gapUs, int chars = 200) {
+  input.AddBurst(0, 12, 100 * kUs);
+  for (std::int64_t at = 20 * kMs; at < 1220 * kMs; at += (chars - 1) * 100 * kUs + gapUs * kUs) {
+    input.AddBurst(at, chars, 100 * kUs);
+  }
+}
+
+// Past the histogram's span a 10 ms silence ends the train, so every train starts with a
+// frame, and only that frame is counted; a shorter silence lets the frames run on to the
+// size limit as before.
+TEST_F(CaptureTest, FramesTooCloseToEndATrainAreCountedOneFrameEach) {
+  AddCloseFrames(pc.input, 10'200);
+  EXPECT_EQ(engine.CaptureTrains(histogram, 2, 0, 1), 2);
+  EXPECT_EQ(HistogramSum(), 400u) << "each train starts with a frame and counts it alone";
+  for (int i = 201; i < kSlotCount; ++i) ASSERT_EQ(histogram[i], 0) << "slot " << i;
+
+  test::SimulatedPc closer;
+  test::LevelRecordingListener listener(closer.Services());
+  listener.SetBase(SimulatedPc::kBase);
+  AddCloseFrames(closer.input, 9'800);
+  SlotHistogram merged{};
+  EXPECT_EQ(listener.CaptureTrains(merged, 2, 0, 1), 2);
+  EXPECT_GT(std::accumulate(merged.begin(), merged.end(), 0u), 1000u)
+      << "frames 9.8 ms apart stay one train, counted over its first 100 ms";
+}
+
+// 60 ms frames: the 1001st time comes 40 ms into the second frame, past the span. The train
+// runs on to that frame's end, or the next would start inside it.
+TEST_F(CaptureTest, TrainFullPastTheSpanRunsOnToItsFrameEnd) {
+  AddCloseFrames(pc.input, 12'000, 600);
+  EXPECT_EQ(engine.CaptureTrains(histogram, 2, 0, 1), 2);
+  EXPECT_EQ(HistogramSum(), 1200u) << "each train starts with a whole frame";
+}
+
+// A stream without a silence, full past the span, ends all the same: after as many times again.
+TEST_F(CaptureTest, StreamWithoutEndStopsAfterTwiceTheSizeLimit) {
+  pc.input.AddBurst(0, 12, 100 * kUs);
+  pc.input.AddBurst(20 * kMs, 4000, 120 * kUs);  // the 2002nd character at 260.12 ms
+  EXPECT_EQ(engine.CaptureTrains(histogram, 1, 0, 1), 1);
+  EXPECT_GE(pc.clock.NowNs(), 260 * kMs + 100 * kUs);
+  EXPECT_LT(pc.clock.NowNs(), 260 * kMs + 240 * kUs) << "not one character more";
+}
+
+TEST(CountedTimesTest, OnlyATrainThatOutranTheSpanIsCutAtItsFirstFrameSilence) {
+  // Frames of 21 times 1 ms apart, then `gap` ms of silence, up to `last` ms.
+  const auto train = [](double gap, double last) {
+    std::vector<double> times;
+    for (double start = 0; start <= last; start += 20 + gap) {
+      for (int i = 0; i <= 20 && start + i <= last; ++i) times.push_back(start + i);
+    }
+    if (times.back() != last) times.push_back(last);
+    return times;
+  };
+  EXPECT_EQ(RCListener::CountedTimes(train(10.0, 120.0)), 21u);
+  const auto shorterGap = train(9.75, 120.0);
+  EXPECT_EQ(RCListener::CountedTimes(shorterGap), shorterGap.size());
+  const auto withinSpan = train(12.0, 99.75);
+  EXPECT_EQ(RCListener::CountedTimes(withinSpan), withinSpan.size());
+  EXPECT_EQ(RCListener::CountedTimes(train(12.0, 100.0)), 21u);
+  EXPECT_EQ(RCListener::CountedTimes({}), 0u);
+}
+
 // Fails every port access once virtual time passes a point, as a withdrawn driver would.
 class FaultAfter : public sim::ReceiverInput {
  public:

@@ -8,8 +8,9 @@
 namespace ovalink::quorsim {
 
 namespace {
-// The silence that ends a burst train.
-constexpr std::uint32_t kTrainGapUs = 15'000;
+// The shortest silence that ends a burst train: one that has run past its histogram's span
+// ends at the first silence this long.
+constexpr std::uint32_t kFrameSilenceUs = 10'000;
 }  // namespace
 
 std::vector<std::string> RemoteNotes(const sim::Remote& remote, std::size_t keys) {
@@ -23,7 +24,7 @@ std::vector<std::string> RemoteNotes(const sim::Remote& remote, std::size_t keys
     // another.
     std::uint32_t gap = plan.repeat.gapUs;
     for (const sim::Frame& frame : plan.first) gap = std::min(gap, frame.gapUs);
-    if (gap < kTrainGapUs) {
+    if (gap < kFrameSilenceUs) {
       ++merging;
       shortest = std::min(shortest, gap);
     }
@@ -31,9 +32,9 @@ std::vector<std::string> RemoteNotes(const sim::Remote& remote, std::size_t keys
   char text[400];
   if (merging > 0) {
     std::snprintf(text, sizeof text,
-                  "%zu of %zu keys send frames less than 15 ms apart (down to %.1f ms): a held "
-                  "key's frames merge into one burst train that starts wherever the probe "
-                  "stopped, so its presses are rarely recognised",
+                  "%zu of %zu keys send frames less than 10 ms apart (down to %.1f ms): a held "
+                  "key's frames merge into one burst train that ends only at its size limit, "
+                  "wherever that falls, so its presses are rarely recognised",
                   merging, count, shortest / 1000.0);
     notes.emplace_back(text);
   }
