@@ -23,12 +23,11 @@ constexpr double kGapSeconds = 0.015;
 constexpr double kSlotWidthMs = 0.1;
 // Frames less than kGapSeconds apart (some Sony, JVC and lighting remotes) would run on as one
 // train to the size limit and end wherever that falls, so no two trains of a held key would
-// line up. No frame lasts the histogram's span: past it a shorter silence, still far longer
-// than any space inside a frame, ends the train at the end of a frame, so the next train
-// starts at the start of one; and such a run of frames counts only its first in a histogram,
+// line up. No frame lasts the histogram's span: past it a shorter silence (kFrameSilenceMs),
+// far longer than any space inside a frame, ends the train at the end of a frame, so the next
+// train starts at the start of one; and such a run of frames counts only its first in a histogram,
 // as if the frames had come apart. A train that ends within the span is counted whole.
 constexpr double kHistogramSpanMs = kSlotCount * kSlotWidthMs;
-constexpr double kFrameSilenceMs = 10.0;
 
 // Keeps the recording at time-critical priority and restores normal priority on every exit.
 class TimeCriticalSection {
@@ -49,11 +48,6 @@ std::size_t RCListener::CountedTimes(const std::vector<double>& times) {
     if (times[i] - times[i - 1] >= kFrameSilenceMs) return i;
   }
   return times.size();
-}
-
-void RCListener::AddTrain(SlotHistogram& histogram, const std::vector<double>& times) {
-  const std::size_t counted = CountedTimes(times);
-  for (std::size_t i = 0; i < counted; ++i) AddToHistogram(histogram, times[i]);
 }
 
 int RCListener::RecordTrain(std::vector<double>& times, double firstWindowSeconds,
@@ -169,9 +163,10 @@ int RCListener::CaptureTrains(SlotHistogram& histogram, int trainsWanted, int st
       ReportLevel(progress / (trainsWanted * steps) + (step * 100) / steps);
     }
     SlotHistogram& target = evenTrains != nullptr && accepted % 2 == 0 ? *evenTrains : histogram;
-    AddTrain(target, trainTimes_);
+    trainTimes_.resize(CountedTimes(trainTimes_));
+    for (double t : trainTimes_) AddToHistogram(target, t);
     if (firstTrains != nullptr && accepted <= kSeparateTrains) {
-      AddTrain((*firstTrains)[accepted - 1], trainTimes_);
+      for (double t : trainTimes_) AddToHistogram((*firstTrains)[accepted - 1], t);
     }
     trainTimes_.clear();
     if (accepted >= trainsWanted) return accepted;
@@ -192,7 +187,8 @@ int RCListener::CaptureFollowingTrain(SlotHistogram& histogram) {
     trainTimes_.clear();
     return 0;
   }
-  AddTrain(histogram, trainTimes_);
+  trainTimes_.resize(CountedTimes(trainTimes_));
+  for (double t : trainTimes_) AddToHistogram(histogram, t);
   trainTimes_.clear();
   return 1;
 }

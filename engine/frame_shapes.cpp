@@ -6,18 +6,11 @@
 namespace ovalink {
 
 namespace {
-bool Alike(SlotPattern a, const SlotPattern& b) { return similarAndMerge(a, b) == 0; }
 
 SlotPattern Union(const SlotPattern& a, const SlotPattern& b) {
   SlotPattern out{};
   for (std::size_t i = 0; i < out.size(); ++i) out[i] = (a[i] != 0 || b[i] != 0) ? 1 : 0;
   return out;
-}
-
-int MarkCount(const SlotPattern& p) {
-  int marks = 0;
-  for (std::size_t i = 0; i < p.size(); ++i) marks += p[i] != 0 && (i == 0 || p[i - 1] == 0);
-  return marks;
 }
 
 // A key's two own frames carry its code twice, so they hold about as many marks. Shapes of
@@ -26,14 +19,14 @@ int MarkCount(const SlotPattern& p) {
 constexpr int kFrameMarksRatio = 2;
 
 bool AboutAsManyMarks(const SlotPattern& a, const SlotPattern& b) {
-  const auto [fewer, more] = std::minmax({MarkCount(a), MarkCount(b)});
+  const auto [fewer, more] = std::minmax({markCount(a), markCount(b)});
   return fewer > 0 && more <= kFrameMarksRatio * fewer;
 }
 
 bool CyclesThreeFrames(const CaptureParts& parts) {
   const auto& t = parts.first;
-  return Alike(t[0], t[3]) && Alike(t[1], t[4]) && !Alike(t[0], t[1]) && !Alike(t[0], t[2]) &&
-         !Alike(t[1], t[2]);
+  return patternsAlike(t[0], t[3]) && patternsAlike(t[1], t[4]) && !patternsAlike(t[0], t[1]) &&
+         !patternsAlike(t[0], t[2]) && !patternsAlike(t[1], t[2]);
 }
 
 // Which of `shapes` a capture's first train is, when its trains run through them in turn;
@@ -41,7 +34,9 @@ bool CyclesThreeFrames(const CaptureParts& parts) {
 int CyclePhase(const CaptureParts& capture, const std::array<SlotPattern, 3>& shapes) {
   for (int phase = 0; phase < 3; ++phase) {
     bool fits = true;
-    for (int i = 0; i < 3 && fits; ++i) fits = Alike(capture.first[i], shapes[(phase + i) % 3]);
+    for (int i = 0; i < 3 && fits; ++i) {
+      fits = patternsAlike(capture.first[i], shapes[(phase + i) % 3]);
+    }
     if (fits) return phase;
   }
   return -1;
@@ -60,9 +55,9 @@ bool PressShapeBesideHoldShape(const std::vector<CaptureParts>& halves, const Sl
   SlotPattern press{};
   bool first = true;
   for (const CaptureParts& h : halves) {
-    if (Alike(h.odd, h.even)) return false;
-    const bool oddIsHold = Alike(h.odd, hold);
-    const bool evenIsHold = Alike(h.even, hold);
+    if (patternsAlike(h.odd, h.even)) return false;
+    const bool oddIsHold = patternsAlike(h.odd, hold);
+    const bool evenIsHold = patternsAlike(h.even, hold);
     if (oddIsHold == evenIsHold) return false;
     const SlotPattern& other = oddIsHold ? h.even : h.odd;
     if (first) {
@@ -81,10 +76,10 @@ bool SendsFramePairs(const std::vector<CaptureParts>& halves) {
   if (halves.empty()) return false;
   const SlotPattern& p = halves.front().odd;
   const SlotPattern& q = halves.front().even;
-  if (Alike(p, q)) return false;
+  if (patternsAlike(p, q)) return false;
   for (const CaptureParts& h : halves) {
-    const bool straight = Alike(h.odd, p) && Alike(h.even, q);
-    const bool crossed = Alike(h.odd, q) && Alike(h.even, p);
+    const bool straight = patternsAlike(h.odd, p) && patternsAlike(h.even, q);
+    const bool crossed = patternsAlike(h.odd, q) && patternsAlike(h.even, p);
     if (straight == crossed) return false;
   }
   return true;
@@ -99,7 +94,7 @@ bool ShapesOfFramePair(const std::vector<CaptureParts>& halves, SlotPattern& pre
     if (similarAndMerge(odd, halves[i].odd) != 0) return false;
     if (similarAndMerge(even, halves[i].even) != 0) return false;
   }
-  if (Alike(odd, even)) return false;
+  if (patternsAlike(odd, even)) return false;
   press = odd;
   hold = even;
   return true;

@@ -64,10 +64,12 @@ class RCListener : public Port {
   // else 0. The press keeps the silence and the probe measured before that train.
   int CaptureFollowingTrain(SlotHistogram& histogram);
   static int AddToHistogram(SlotHistogram& histogram, double timeMs);
+  // Past the histogram's span, a silence this long ends a train: frames too close for the
+  // usual silence (Sony 20-bit, JVC's headerless repeats, some lighting remotes) end there.
+  static constexpr double kFrameSilenceMs = 10.0;
   // How many of a recorded train's times a histogram counts: all, but of a train that ran on
   // past the histogram's span (frames too close to end it) only its first frame's.
   static std::size_t CountedTimes(const std::vector<double>& times);
-  static void AddTrain(SlotHistogram& histogram, const std::vector<double>& times);
   // Frames of one transmission less than this far apart (a frame pair's 25-45 ms, NEC's 40 ms
   // before its first repeat code): no one lets go of a key and presses it again that fast.
   static constexpr std::int64_t kSameTransmissionSilenceMs = 80;

@@ -79,17 +79,7 @@ bool NearMatch(int matched, int total) { return total > 1 && matched == total - 
 // frame while the key is held (Sony, Samsung, Panasonic), so a press and the frames of a hold
 // look alike and only the silence between them tells them apart.
 bool WholeFrameRepeats(const SignalCode& code) {
-  if (code.codeFlag == 0) return false;
-  SlotPattern press = code.pattern1;
-  return similarAndMerge(press, code.pattern2) == 0;
-}
-
-bool HasSeveralMarks(const SlotPattern& pattern) {
-  int marks = 0;
-  for (std::size_t i = 0; i < pattern.size(); ++i) {
-    if (pattern[i] != 0 && (i == 0 || pattern[i - 1] == 0) && ++marks == 2) return true;
-  }
-  return false;
+  return code.codeFlag != 0 && patternsAlike(code.pattern1, code.pattern2);
 }
 
 // Whether the other buttons' press-and-repeat codes show that this code's hold shape is its
@@ -97,13 +87,12 @@ bool HasSeveralMarks(const SlotPattern& pattern) {
 // Such a remote sends a shape of its own after each press frame (Sharp's complement). A lone
 // mark is no key's own: any frame's leader, or a glitch before one, is such a train.
 bool OwnHoldShape(const SignalCode& code, const CodeList& codes) {
-  if (!HasSeveralMarks(code.pattern2)) return false;
+  if (markCount(code.pattern2) < 2) return false;
   bool others = false;
   for (const SignalCode& other : codes) {
     if (other.codeFlag == 0 || other.button == code.button) continue;
     others = true;
-    SlotPattern hold = code.pattern2;
-    if (similarAndMerge(hold, other.pattern2) == 0) return false;
+    if (patternsAlike(code.pattern2, other.pattern2)) return false;
   }
   return others;
 }
@@ -112,12 +101,11 @@ bool OwnHoldShape(const SignalCode& code, const CodeList& codes) {
 // repeats it, its hold trains caught at several phases): a train of that key fits the press
 // shape itself, and one that fits only the hold shape is another key's.
 bool HoldShapeHoldsPressShape(const SignalCode& code) {
-  SlotPattern press = code.pattern1;
   SlotPattern common{};
   for (std::size_t i = 0; i < common.size(); ++i) {
     common[i] = code.pattern1[i] != 0 && code.pattern2[i] != 0 ? 1 : 0;
   }
-  return similarAndMerge(press, common) == 0;
+  return patternsAlike(code.pattern1, common);
 }
 
 // Whether the last button's press-and-repeat code holds with a shape unlike `hold`: a key
@@ -126,8 +114,7 @@ bool LastKeyHoldsOtherwise(const CodeList& codes, std::uint16_t lastButton,
                            const SlotPattern& hold) {
   for (const SignalCode& code : codes) {
     if (code.button != lastButton || code.codeFlag == 0) continue;
-    SlotPattern own = code.pattern2;
-    return similarAndMerge(own, hold) != 0;
+    return !patternsAlike(code.pattern2, hold);
   }
   return false;
 }

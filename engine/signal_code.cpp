@@ -136,6 +136,19 @@ bool patternsEqual(const SlotPattern& a, const SlotPattern& b) {
   return std::memcmp(a.data(), b.data(), kSlotCount) == 0;
 }
 
+bool patternsAlike(const SlotPattern& a, const SlotPattern& b) {
+  SlotPattern copy = a;
+  return similarAndMerge(copy, b) == 0;
+}
+
+int markCount(const SlotPattern& pattern) {
+  int marks = 0;
+  for (std::size_t i = 0; i < pattern.size(); ++i) {
+    marks += pattern[i] != 0 && (i == 0 || pattern[i - 1] == 0);
+  }
+  return marks;
+}
+
 bool isRegistered(const CodeList& codes, const SlotPattern& pattern) {
   for (const SignalCode& code : codes) {
     if (patternsEqual(code.pattern1, pattern) || patternsEqual(code.pattern2, pattern)) return true;

@@ -65,6 +65,12 @@ int duelScore(const SlotHistogram& histogram, const SlotPattern& a, const SlotPa
 
 bool patternsEqual(const SlotPattern& a, const SlotPattern& b);
 
+// Whether similarAndMerge would take A and B for one shape; neither is changed.
+bool patternsAlike(const SlotPattern& a, const SlotPattern& b);
+
+// How many marks (runs of active slots) the pattern holds.
+int markCount(const SlotPattern& pattern);
+
 // Whether some stored code has pattern1 or pattern2 byte-identical to `pattern`.
 bool isRegistered(const CodeList& codes, const SlotPattern& pattern);
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "engine/rc_listener.h"
 #include "sim/ir/synthesis.h"
 
 namespace ovalink::quorsim {
@@ -10,7 +11,7 @@ namespace ovalink::quorsim {
 namespace {
 // The shortest silence that ends a burst train: one that has run past its histogram's span
 // ends at the first silence this long.
-constexpr std::uint32_t kFrameSilenceUs = 10'000;
+constexpr auto kFrameSilenceUs = std::uint32_t(RCListener::kFrameSilenceMs * 1000.0);
 }  // namespace
 
 std::vector<std::string> RemoteNotes(const sim::Remote& remote, std::size_t keys) {
