@@ -48,6 +48,12 @@ constexpr int kMovedMarkSlots = 4;
 // is then enough to show a biphase neighbour, whose half-bit lies elsewhere.
 constexpr int kStrayMarkSlots = 2;
 
+// A key's frame whose marks are long (a vision tester's) fills a mark of its own hold shape
+// from end to end: a train that has two marks this long, this far apart, inside one mark of
+// a hold shape has a space there, so it is another key's frame. A loose hold shape, summed
+// from trains at several phases, may leave wider gaps between a train's short marks.
+constexpr int kSplitMarkSlots = 6;
+
 // So does a train that strays from any pattern at no more than this many places: a key of a
 // remote with exact timing (pulse position of several levels, biphase without a toggle)
 // agrees with its neighbour's pattern at every edge but where their codes differ, a mark a
@@ -301,6 +307,8 @@ std::uint16_t RCListener::recognise() {
   } else if (!sameHold && !presses.Found() && !repeat.Found() && holdShapes.Clear() &&
              OwnHoldShape(*holdShapes.Best().code, codes_) &&
              !HoldShapeHoldsPressShape(*holdShapes.Best().code) &&
+             longestSpaceInAMark(histogram, holdShapes.Best().Pattern(), kSplitMarkSlots) <
+                 kSplitMarkSlots &&
              StandsOut(histogram, holdShapes.Best(), codes_, compareLength_)) {
     // After a pause, the hold shape of one button that is that button's own: its remote
     // sends it after the first frame of every press, so it is a new press of that button.

@@ -1,5 +1,6 @@
 #include "engine/signal_code.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace ovalink {
@@ -88,6 +89,27 @@ int longestUnexpectedRun(const SlotHistogram& histogram, const SlotPattern& patt
 
 int longestMissingRun(const SlotHistogram& histogram, const SlotPattern& pattern) {
   return Disagreements(histogram, pattern, true).longest;
+}
+
+int longestSpaceInAMark(const SlotHistogram& histogram, const SlotPattern& pattern,
+                        int ownMarkSlots) {
+  int longest = 0;
+  int lastLongEnd = -1;  // the end of the train's last long mark inside this pattern mark
+  int runStart = -1;
+  for (int i = 0; i <= kSlotCount; ++i) {
+    const bool inMark = i < kSlotCount && pattern[i] != 0;
+    if (inMark && histogram[i] != 0) {
+      if (runStart < 0) runStart = i;
+      continue;
+    }
+    if (runStart >= 0 && i - runStart >= ownMarkSlots) {
+      if (lastLongEnd >= 0) longest = std::max(longest, runStart - lastLongEnd - 1);
+      lastLongEnd = i - 1;
+    }
+    runStart = -1;
+    if (!inMark) lastLongEnd = -1;
+  }
+  return longest;
 }
 
 namespace {

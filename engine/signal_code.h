@@ -53,6 +53,13 @@ int unexpectedRunCount(const SlotHistogram& histogram, const SlotPattern& patter
 // A key's own train fills its marks but for an edge slot or two; a shorter mark leaves more.
 int longestMissingRun(const SlotHistogram& histogram, const SlotPattern& pattern);
 
+// The longest space the train leaves inside one mark of the pattern between two marks of its
+// own, each at least `ownMarkSlots` long: where the train has two marks and a space between
+// them, the pattern has one mark. Stray events within a mark (a loose pattern that holds a
+// mark at several phases) are not marks of the train.
+int longestSpaceInAMark(const SlotHistogram& histogram, const SlotPattern& pattern,
+                        int ownMarkSlots);
+
 // 0 when A and B differ in fewer than 3 slots each way (A becomes A AND B), else 1. A mark
 // edge that lies one slot further in one pattern is not a difference.
 int similarAndMerge(SlotPattern& a, const SlotPattern& b);

@@ -276,6 +276,30 @@ TEST_F(RecognitionTest, ALoneMarkAfterAPauseIsNoButtonsOwnHoldShape) {
   }
 }
 
+// A key whose frame has long marks fills each mark of its hold shape from end to end. After a
+// pause, a train with a space of six slots inside one, between two marks of its own of six
+// slots or more, is another key's frame and names nothing; a space of five, or a mark of
+// five beside it, may be the key's.
+TEST_F(RecognitionTest, AfterAPauseATrainWithASpaceInsideAMarkOfAHoldShapeNamesNoButton) {
+  const Shape other = ShapeWithMarkAt(3000);
+  StoreCode(7, kPressRepeatForm, PatternOf(shapeB), PatternOf({{0, 2000}, {5000, 3000}}));
+  StoreCode(8, kPressRepeatForm, PatternOf(other), PatternOf(ShapeWithMarkAt(13000)));
+  struct Split {
+    int firstUs;   // the first part of the mark, from 5 ms; 61 us a character
+    int secondUs;  // where the rest of it starts
+    bool names;
+  };
+  for (const Split split : {Split{1000, 6500, true}, Split{1000, 6600, false},
+                            Split{500, 6100, true}, Split{550, 6300, false}}) {
+    ASSERT_EQ(Press(other) & kPressIndexMask, 8);
+    pc.clock.Advance(500 * kMs);
+    const Shape follow = {{0, 2000}, {5000, split.firstUs}, {split.secondUs, 8000 - split.secondUs}};
+    test::AddPressWithRepeats(pc.input, pc.clock.NowNs(), shapeB, follow, 1);
+    EXPECT_EQ(engine.recognise(), split.names ? 7 : kNoPress) << split.firstUs << " " << split.secondUs;
+    pc.clock.Advance(3000 * kMs);
+  }
+}
+
 // A quiet run tolerates five events, but not as a mark the pattern lacks. Five characters
 // 61 us apart fall in three slots from 50 us into a slot and in four from 60 us: four in a
 // row are another key's mark, in a press shape or a hold shape alike.

@@ -147,6 +147,29 @@ TEST(SignalCodeTest, MisfitCountsEventsInQuietSlotsAndEmptyActiveSlots) {
   EXPECT_EQ(patternMisfit(h, p), 4);
 }
 
+// Only a space between two marks of the train's own, each long enough, counts; stray events
+// and the quiet slots between two marks of the pattern do not.
+TEST(SignalCodeTest, SpaceInAMarkLiesBetweenTwoLongMarksOfTheTrainInsideOneMarkOfThePattern) {
+  const SlotPattern p = PatternWithOnes({{10, 49}, {60, 69}});
+  const auto trainWith = [](std::initializer_list<std::pair<int, int>> runs) {
+    SlotHistogram h{};
+    for (auto [from, to] : runs)
+      for (int i = from; i <= to; ++i) h[i] = 1;
+    return h;
+  };
+  EXPECT_EQ(longestSpaceInAMark(trainWith({{10, 15}, {22, 49}}), p, 6), 6);
+  EXPECT_EQ(longestSpaceInAMark(trainWith({{10, 14}, {21, 49}}), p, 6), 0) << "a mark of five";
+  EXPECT_EQ(longestSpaceInAMark(trainWith({{10, 14}, {21, 49}}), p, 5), 6);
+  EXPECT_EQ(longestSpaceInAMark(trainWith({{10, 15}, {19, 21}, {25, 30}, {40, 49}}), p, 6), 9)
+      << "the widest space; a short run between is no mark";
+  EXPECT_EQ(longestSpaceInAMark(trainWith({{10, 12}, {20, 22}, {40, 42}}), p, 3), 17);
+  EXPECT_EQ(longestSpaceInAMark(trainWith({{8, 15}, {44, 55}}), p, 6), 28)
+      << "the train's marks count inside the pattern's mark only";
+  EXPECT_EQ(longestSpaceInAMark(trainWith({{40, 49}, {60, 69}}), p, 6), 0)
+      << "a space of the pattern as well";
+  EXPECT_EQ(longestSpaceInAMark(trainWith({{10, 49}}), p, 6), 0);
+}
+
 // Two keys' shapes share a leader; only where they really differ does the train decide.
 TEST(SignalCodeTest, DuelComparesOnlyTheSlotsWhereTwoShapesReallyDiffer) {
   const SlotPattern a = PatternWithOnes({{0, 19}, {50, 59}});
