@@ -19,10 +19,6 @@ constexpr std::int64_t kHeldKeySilenceMs = 200;
 // first of a press (a key's own frame before its repeat codes), not a repeat code as well.
 constexpr int kLongerProbeNumerator = 3;
 constexpr int kLongerProbeDenominator = 2;
-// Two codes that fit a train within this many misfit points of each other, or within an
-// eighth of the better one's misfit, fit it about equally.
-constexpr int kAmbiguityPoints = 4;
-constexpr int kAmbiguityShare = 8;
 // Where two buttons' shapes really differ, the train must agree with the winner's in at
 // least this many more slots than with the other's, and in at least five slots of eight.
 constexpr int kDuelLead = 2;
@@ -125,10 +121,6 @@ bool LastKeyHoldsOtherwise(const CodeList& codes, std::uint16_t lastButton,
   return false;
 }
 
-bool AboutEqual(int better, int worse) {
-  return worse - better < kAmbiguityPoints || worse - better <= better / kAmbiguityShare;
-}
-
 struct Candidate {
   const SignalCode* code = nullptr;
   bool second = false;  // matched pattern2
@@ -140,7 +132,7 @@ struct Candidate {
 // Whether the hold shape fits the train better than the press shape, and not about as well:
 // then the train is the hold shape's frame, whatever the press shape also holds.
 bool FitsFarBetter(const Candidate& hold, const Candidate& press) {
-  return hold.misfit < press.misfit && !AboutEqual(hold.misfit, press.misfit);
+  return hold.misfit < press.misfit && !misfitsAboutEqual(hold.misfit, press.misfit);
 }
 
 // A pattern a train of its button starts with: pattern1, or either pattern of the
@@ -162,7 +154,7 @@ class BestFit {
   bool Found() const { return best_.Found(); }
   // A button stands out only when no other button fits about as well.
   bool Clear() const {
-    return best_.Found() && !(rival_.Found() && AboutEqual(best_.misfit, rival_.misfit));
+    return best_.Found() && !(rival_.Found() && misfitsAboutEqual(best_.misfit, rival_.misfit));
   }
   const Candidate& Best() const { return best_; }
   // The best fit of a button other than `button`.

@@ -60,6 +60,17 @@ int patternMisfit(const SlotHistogram& histogram, const SlotPattern& pattern) {
 }
 
 namespace {
+// Two codes that fit a train within this many misfit points of each other, or within an
+// eighth of the better one's misfit, fit it about equally.
+constexpr int kAmbiguityPoints = 4;
+constexpr int kAmbiguityShare = 8;
+}  // namespace
+
+bool misfitsAboutEqual(int better, int worse) {
+  return worse - better < kAmbiguityPoints || worse - better <= better / kAmbiguityShare;
+}
+
+namespace {
 struct Disagreement {
   int longest = 0;
   int runs = 0;

@@ -42,6 +42,10 @@ int matchRuns(const SlotHistogram& histogram, const SlotPattern& pattern, int co
 // plus the pattern's active slots it left empty. 0 fits perfectly.
 int patternMisfit(const SlotHistogram& histogram, const SlotPattern& pattern);
 
+// Whether two codes whose patterns have these misfits against one train fit it about equally:
+// within 4 points of each other, or within an eighth of the better misfit.
+bool misfitsAboutEqual(int better, int worse);
+
 // The longest run of consecutive slots where the train has events and the pattern is quiet.
 // A mark edge that moved leaves a slot or two there; a mark the pattern lacks leaves more.
 int longestUnexpectedRun(const SlotHistogram& histogram, const SlotPattern& pattern);

@@ -370,14 +370,15 @@ TEST_F(RecognitionTest, TrainWithAStrayMarkAndSlotsOfAMarkEmptyIsAnotherKey) {
     }
   }
   // The same stray mark and empty slots, and glitches elsewhere: eight places in all where the
-  // train strays are a neighbour's few, nine a press-and-repeat key's own loose train.
+  // train strays are a neighbour's few, nine a press-and-repeat key's own loose train. Marks
+  // and glitches start 50 us into a slot, so that each glitch is one stray place.
   Shape marks = {{0, 2000}, {5050, 1400}};
-  for (int m = 0; m < 9; ++m) marks.push_back({8000 + 1000 * m, 500});
+  for (int m = 0; m < 9; ++m) marks.push_back({8050 + 1000 * m, 500});
   for (const int glitches : {7, 8}) {
     Shape train = marks;
     train[1] = {5050, 1000};
     train.insert(train.begin() + 1, {3050, 100});
-    for (int g = 0; g < glitches; ++g) train.push_back({8700 + 1000 * g, 30});
+    for (int g = 0; g < glitches; ++g) train.push_back({8750 + 1000 * g, 30});
     std::sort(train.begin(), train.end());
     for (const CodeForm form : {kPressRepeatForm, kAlternatingForm}) {
       StoreCode(7, form, PatternOf(marks), PatternOf(repeatShape));

@@ -147,6 +147,14 @@ TEST(SignalCodeTest, MisfitCountsEventsInQuietSlotsAndEmptyActiveSlots) {
   EXPECT_EQ(patternMisfit(h, p), 4);
 }
 
+// Misfits within 4 points, or within an eighth of the better one, are about equal.
+TEST(SignalCodeTest, MisfitsAboutEqualWithinFourPointsOrAnEighth) {
+  EXPECT_TRUE(misfitsAboutEqual(0, 3));
+  EXPECT_FALSE(misfitsAboutEqual(0, 4));
+  EXPECT_TRUE(misfitsAboutEqual(56, 63)) << "7 is an eighth of 56";
+  EXPECT_FALSE(misfitsAboutEqual(56, 64));
+}
+
 // Only a space between two marks of the train's own, each long enough, counts; stray events
 // and the quiet slots between two marks of the pattern do not.
 TEST(SignalCodeTest, SpaceInAMarkLiesBetweenTwoLongMarksOfTheTrainInsideOneMarkOfThePattern) {
