@@ -18,6 +18,10 @@ unsigned ActiveRunThreshold(int length) {
 }
 // Stray slots tolerated each way between two patterns of the same press.
 constexpr int kMergeTolerance = 3;
+// Two codes that fit a train within this many misfit points of each other, or within an
+// eighth of the better one's misfit, fit it about equally.
+constexpr int kAmbiguityPoints = 4;
+constexpr int kAmbiguityShare = 8;
 }  // namespace
 
 SlotPattern thresholdPattern(const SlotHistogram& histogram, int limit) {
@@ -58,13 +62,6 @@ int patternMisfit(const SlotHistogram& histogram, const SlotPattern& pattern) {
   }
   return misfit;
 }
-
-namespace {
-// Two codes that fit a train within this many misfit points of each other, or within an
-// eighth of the better one's misfit, fit it about equally.
-constexpr int kAmbiguityPoints = 4;
-constexpr int kAmbiguityShare = 8;
-}  // namespace
 
 bool misfitsAboutEqual(int better, int worse) {
   return worse - better < kAmbiguityPoints || worse - better <= better / kAmbiguityShare;
