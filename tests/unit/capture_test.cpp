@@ -104,6 +104,37 @@ TEST_F(CaptureTest, RecognitionCountPostsNoProgress) {
   EXPECT_TRUE(Levels().empty());
 }
 
+// The probe waits 10 ms for the character after the one the poll took: 9.95 ms later it
+// proves a remote, 10.05 ms later it is refused (and the ten characters after that are too few).
+TEST_F(CaptureTest, ProbeWaitsTenMillisecondsForItsFirstTime) {
+  for (const std::int64_t afterUs : {9'950, 10'050}) {
+    test::SimulatedPc local;
+    test::LevelRecordingListener listener(local.Services());
+    listener.SetBase(SimulatedPc::kBase);
+    local.input.AddBurst(0, 1, 100 * kUs);
+    local.input.AddBurst(afterUs * kUs, 11, 100 * kUs);
+    local.input.AddBurst(40 * kMs, 12, 100 * kUs);
+    SlotHistogram captured{};
+    EXPECT_EQ(listener.CaptureTrains(captured, 1, 0, 1), afterUs < 10'000 ? 1 : 0) << afterUs;
+  }
+}
+
+// A silence of 15 ms ends a train: 14.95 ms keeps two bursts one train, 15.05 ms does not.
+TEST_F(CaptureTest, ASilenceOfFifteenMillisecondsEndsATrain) {
+  for (const std::int64_t silenceUs : {14'950, 15'050}) {
+    test::SimulatedPc local;
+    test::LevelRecordingListener listener(local.Services());
+    listener.SetBase(SimulatedPc::kBase);
+    local.input.AddBurst(0, 12, 100 * kUs);
+    local.input.AddBurst(20 * kMs, 20, 100 * kUs);  // its last character at 21.9 ms
+    local.input.AddBurst(21'900 * kUs + silenceUs * kUs, 20, 100 * kUs);
+    SlotHistogram captured{};
+    ASSERT_EQ(listener.CaptureTrains(captured, 1, 0, 1), 1) << silenceUs;
+    EXPECT_EQ(std::accumulate(captured.begin(), captured.end(), 0u), silenceUs < 15'000 ? 40u : 20u)
+        << silenceUs;
+  }
+}
+
 TEST_F(CaptureTest, TrainStartingAfterItsWindowIsRejected) {
   pc.input.AddBurst(0, 12, 100 * kUs);
   pc.input.AddBurst(1500 * kMs, 30, 100 * kUs);
