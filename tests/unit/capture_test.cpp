@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <numeric>
+#include <utility>
 
 #include "engine/rc_listener.h"
 #include "support/engine_fixture.h"
@@ -13,6 +14,19 @@ constexpr std::int64_t kMs = SimulatedPc::kMs;
 constexpr std::int64_t kUs = SimulatedPc::kUs;
 // Line status read, and the register sequence around it, while nothing arrives.
 constexpr std::uint64_t kAccessesPerIdlePoll = 3;
+
+// A PC and an engine of their own, for a case that needs a fresh clock and receiver.
+struct FreshCapture {
+  FreshCapture() { engine.SetBase(SimulatedPc::kBase); }
+  // How many trains were captured, and how many times they put in the histogram.
+  std::pair<int, unsigned> Capture(int trains) {
+    SlotHistogram captured{};
+    const int count = engine.CaptureTrains(captured, trains, 0, 1);
+    return {count, std::accumulate(captured.begin(), captured.end(), 0u)};
+  }
+  SimulatedPc pc;
+  test::LevelRecordingListener engine{pc.Services()};
+};
 
 class CaptureTest : public ::testing::Test {
  protected:
@@ -108,30 +122,24 @@ TEST_F(CaptureTest, RecognitionCountPostsNoProgress) {
 // proves a remote, 10.05 ms later it is refused (and the ten characters after that are too few).
 TEST_F(CaptureTest, ProbeWaitsTenMillisecondsForItsFirstTime) {
   for (const std::int64_t afterUs : {9'950, 10'050}) {
-    test::SimulatedPc local;
-    test::LevelRecordingListener listener(local.Services());
-    listener.SetBase(SimulatedPc::kBase);
-    local.input.AddBurst(0, 1, 100 * kUs);
-    local.input.AddBurst(afterUs * kUs, 11, 100 * kUs);
-    local.input.AddBurst(40 * kMs, 12, 100 * kUs);
-    SlotHistogram captured{};
-    EXPECT_EQ(listener.CaptureTrains(captured, 1, 0, 1), afterUs < 10'000 ? 1 : 0) << afterUs;
+    FreshCapture fresh;
+    fresh.pc.input.AddBurst(0, 1, 100 * kUs);
+    fresh.pc.input.AddBurst(afterUs * kUs, 11, 100 * kUs);
+    fresh.pc.input.AddBurst(40 * kMs, 12, 100 * kUs);
+    EXPECT_EQ(fresh.Capture(1).first, afterUs < 10'000 ? 1 : 0) << afterUs;
   }
 }
 
 // A silence of 15 ms ends a train: 14.95 ms keeps two bursts one train, 15.05 ms does not.
 TEST_F(CaptureTest, ASilenceOfFifteenMillisecondsEndsATrain) {
   for (const std::int64_t silenceUs : {14'950, 15'050}) {
-    test::SimulatedPc local;
-    test::LevelRecordingListener listener(local.Services());
-    listener.SetBase(SimulatedPc::kBase);
-    local.input.AddBurst(0, 12, 100 * kUs);
-    local.input.AddBurst(20 * kMs, 20, 100 * kUs);  // its last character at 21.9 ms
-    local.input.AddBurst(21'900 * kUs + silenceUs * kUs, 20, 100 * kUs);
-    SlotHistogram captured{};
-    ASSERT_EQ(listener.CaptureTrains(captured, 1, 0, 1), 1) << silenceUs;
-    EXPECT_EQ(std::accumulate(captured.begin(), captured.end(), 0u), silenceUs < 15'000 ? 40u : 20u)
-        << silenceUs;
+    FreshCapture fresh;
+    fresh.pc.input.AddBurst(0, 12, 100 * kUs);
+    fresh.pc.input.AddBurst(20 * kMs, 20, 100 * kUs);  // its last character at 21.9 ms
+    fresh.pc.input.AddBurst(21'900 * kUs + silenceUs * kUs, 20, 100 * kUs);
+    const auto [trains, times] = fresh.Capture(1);
+    ASSERT_EQ(trains, 1) << silenceUs;
+    EXPECT_EQ(times, silenceUs < 15'000 ? 40u : 20u) << silenceUs;
   }
 }
 
@@ -254,14 +262,11 @@ TEST_F(CaptureTest, FramesTooCloseToEndATrainAreCountedOneFrameEach) {
   EXPECT_EQ(HistogramSum(), 400u) << "each train starts with a frame and counts it alone";
   for (int i = 201; i < kSlotCount; ++i) ASSERT_EQ(histogram[i], 0) << "slot " << i;
 
-  test::SimulatedPc closer;
-  test::LevelRecordingListener listener(closer.Services());
-  listener.SetBase(SimulatedPc::kBase);
-  AddCloseFrames(closer.input, 9'800);
-  SlotHistogram merged{};
-  EXPECT_EQ(listener.CaptureTrains(merged, 2, 0, 1), 2);
-  EXPECT_GT(std::accumulate(merged.begin(), merged.end(), 0u), 1000u)
-      << "frames 9.8 ms apart stay one train, counted over its first 100 ms";
+  FreshCapture closer;
+  AddCloseFrames(closer.pc.input, 9'800);
+  const auto [trains, times] = closer.Capture(2);
+  EXPECT_EQ(trains, 2);
+  EXPECT_GT(times, 1000u) << "frames 9.8 ms apart stay one train, counted over its first 100 ms";
 }
 
 // 60 ms frames: the 1001st time comes 40 ms into the second frame, past the span. The train
