@@ -28,6 +28,11 @@ bool HasActiveSlot(const SlotPattern& pattern) {
   return false;
 }
 
+// A key's frame carries its code in marks; a shape of one mark is a lone flash or a broken
+// leader, which a fragment of any other key's signal would fit.
+constexpr int kFewestMarksOfAFrame = 2;
+bool NamesAKey(const SlotPattern& shape) { return markCount(shape) >= kFewestMarksOfAFrame; }
+
 // A mark of any remote spans more slots than this (NEC's shortest, 0.56 ms, spans five or six).
 constexpr std::size_t kStrayRunSlots = 2;
 
@@ -161,7 +166,7 @@ int RCListener::trainButton(int button) {
       hold[0] = firstHold;
       return trainAlternating(button, hold, registry);
     }
-    if (!HasActiveSlot(sharp[0]) || !HasActiveSlot(hold[0])) return NotTrained;
+    if (!NamesAKey(sharp[0]) || !HasActiveSlot(hold[0])) return NotTrained;
     // The hold shape is not looked up: all keys of a remote may share it.
     if (registeredElsewhere(sharp[0])) return DuplicateSignal;
     registry.WriteOne({std::uint16_t(button), kPressRepeatForm, sharp[0], hold[0]});
@@ -180,7 +185,7 @@ int RCListener::trainAlternating(int button, std::vector<SlotPattern>& hold,
   // (often the repeat code every key of the remote sends) would name this button for every
   // other key held.
   if (ShapeWithStrays(hold[0], hold[1]) || ShapeWithStrays(hold[1], hold[0])) return NotTrained;
-  if (!HasActiveSlot(hold[0]) || !HasActiveSlot(hold[1])) return NotTrained;
+  if (!NamesAKey(hold[0]) || !NamesAKey(hold[1])) return NotTrained;
   if (registeredElsewhere(hold[0]) || registeredElsewhere(hold[1])) return DuplicateSignal;
   registry.WriteOne({std::uint16_t(button), kAlternatingForm, hold[0], hold[1]});
   if (!reloadFinds(button, hold[0], hold[1], false)) return NotTrained;

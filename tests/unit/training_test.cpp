@@ -288,12 +288,13 @@ TEST_F(TrainingTest, RetrainingThatLeavesTheOldCodeInPlaceIsNotReportedAsTrained
 }
 
 // A limit that no slot reaches leaves patterns without a single active slot: stored, such a
-// code would match only silence. One slot that reaches it is enough.
+// code would match only silence. Two slots that reach it, two marks, are enough.
 TEST_F(TrainingTest, PatternsWithoutAnActiveSlotAreNeverStored) {
-  // A frame whose slot 50 gets nine events a train, each slot of its mark at most two.
+  // A frame whose slots 50 and 70 get nine events a train, each slot of its leader at most two.
   auto addDenseFrame = [&](std::int64_t at) {
     pc.input.AddBurst(at, 33, test::kCharacterNs);
     pc.input.AddBurst(at + 5'005 * SimulatedPc::kUs, 9, 10 * SimulatedPc::kUs);
+    pc.input.AddBurst(at + 7'005 * SimulatedPc::kUs, 9, 10 * SimulatedPc::kUs);
   };
   auto trainWithLimit = [&](std::uint32_t limit, int button) {
     RegKey(RegRoot::CurrentUser, kSettingsKey).WriteDword(kLimitValue, limit);
@@ -317,9 +318,30 @@ TEST_F(TrainingTest, PatternsWithoutAnActiveSlotAreNeverStored) {
   };
   const auto [stored, activeSlots] = trainWithLimit(20, 3);
   EXPECT_EQ(stored, TrainedUnsure) << "the same shape held and pressed";
-  EXPECT_EQ(activeSlots, 1);
+  EXPECT_EQ(activeSlots, 2);
   EXPECT_EQ(trainWithLimit(255, 4).first, NotTrained);
   EXPECT_FALSE(HasAnyValue("4"));
+}
+
+// A remote that sends a broken leader or a lone flash for a key: a shape of one mark would be
+// fitted by such a fragment of every other key, and that key would fire this button.
+TEST_F(TrainingTest, AShapeOfOneMarkNamesNoKeyAndOfTwoMarksDoes) {
+  const Shape loneMark = {{0, 7400}};
+  const Shape twoMarks = {{0, 7400}, {9000, 600}};
+  user.holds = {user.repeat, user.repeat, user.repeat, user.repeat};
+  user.sharps = {loneMark, loneMark};
+  EXPECT_EQ(Train(3), NotTrained) << "a press shape of one mark";
+  EXPECT_FALSE(HasAnyValue("3"));
+  user.holds = {user.repeat, user.repeat, user.repeat, user.repeat};
+  user.sharps = {twoMarks, twoMarks};
+  EXPECT_EQ(Train(4), TrainedPressRepeat);
+
+  const Shape otherTwoMarks = {{0, 7400}, {11000, 600}};
+  user.holds = {loneMark, a, loneMark, a};
+  EXPECT_EQ(Train(5), NotTrained) << "an alternating shape of one mark";
+  EXPECT_FALSE(HasAnyValue("5"));
+  user.holds = {otherTwoMarks, a, otherTwoMarks, a};
+  EXPECT_EQ(Train(6), TrainedAlternating);
 }
 
 TEST_F(TrainingTest, NoSignalGivesUpAfterFifteenWholeSeconds) {
