@@ -109,6 +109,46 @@ const sim::Remote& NearTwins() {
   return remote;
 }
 
+// A key whose every keystroke the remote follows with repeat codes for a second and a half,
+// as some captures hold: the last sharp keystroke of its training is still being sent when
+// the user, having read the result, trains the next key.
+TEST(LabEndToEndTest, TheNextTrainingHearsNothingOfTheLastKeystroke) {
+  auto necKeyWithRepeats = [](const std::string& name, std::uint32_t bits, int repeats) {
+    std::string text = RawNecKey(name, bits, 560);
+    text.pop_back();
+    text += " 40000 9000 2250 560";
+    for (int i = 1; i < repeats; ++i) text += " 96000 9000 2250 560";
+    return text + "\n";
+  };
+  const sim::Remote remote = sim::ParseIrFile("Filetype: IR signals file\nVersion: 1\n" +
+                                                  necKeyWithRepeats("Fade", 0xE11EFF00, 15) +
+                                                  necKeyWithRepeats("Red", 0xF708FF00, 15),
+                                              "long.ir");
+  for (std::uint64_t seed : {1u, 2u, 3u}) {
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    MemoryRegistryStore registry;
+    std::ostringstream log;
+    LabConfig config;
+    config.remote = remote;
+    config.receiver = sim::RealisticReceiver(seed);
+    config.seed = seed;
+    config.registry = &registry;
+    config.deliver = false;
+    config.log = &log;
+    config.showLevels = false;
+    Lab lab(std::move(config));
+    EXPECT_EQ(lab.Train(0, 0), TrainedPressRepeat);
+    const std::int64_t free = lab.UserFreeAtNs();
+    ASSERT_LT(lab.NowNs(), free) << "the last keystroke outlasts the training";
+    EXPECT_EQ(lab.Train(1, 1), TrainedPressRepeat);
+    // "[   12.345 s] train Red -> button 1": when the second training began.
+    const std::string text = log.str();
+    const std::size_t line = text.rfind('[', text.find("] train Red"));
+    ASSERT_NE(line, std::string::npos) << text;
+    EXPECT_GE(std::stod(text.substr(line + 1)) * 1e9, double(free) - 1e6);
+  }
+}
+
 // Training tells which phantoms no recognition could avoid: a key the engine cannot tell from
 // another is refused beside that key, and only beside it.
 TEST(LabEndToEndTest, TrainingTellsAKeyAlikeTheOneItFired) {

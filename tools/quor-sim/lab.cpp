@@ -117,6 +117,12 @@ void Lab::Log(const std::string& line) {
 }
 
 int Lab::Train(std::size_t keyIndex, int button) {
+  // A person reads the last training's result before training the next key: by then the
+  // remote has sent all of its last keystroke, which must not be heard as this key's.
+  const std::int64_t free = user_.FreeAtNs();
+  if (!user_.Holding() && free > clock_.NowNs()) {
+    RunUntil(free + std::int64_t(kReactionMs * double(kMs)));
+  }
   {
     std::lock_guard<std::mutex> lock(mutex_);
     trainedResult_.reset();
