@@ -50,6 +50,24 @@ std::array<SlotPattern, 3> CycleShapes(const CaptureParts& capture) {
 }
 }  // namespace
 
+bool SomeTrainFills(const SlotPattern& shape, const std::vector<CaptureParts>& captures) {
+  const auto fills = [&shape](const SlotPattern& train) {
+    bool lit = false;
+    for (std::size_t i = 0; i < shape.size(); ++i) {
+      if (shape[i] == 0) continue;
+      lit = lit || train[i] != 0;
+      const bool markEnds = i + 1 == shape.size() || shape[i + 1] == 0;
+      if (markEnds && !lit) return false;
+      if (markEnds) lit = false;
+    }
+    return true;
+  };
+  for (const CaptureParts& capture : captures) {
+    if (std::any_of(capture.first.begin(), capture.first.end(), fills)) return true;
+  }
+  return false;
+}
+
 bool PressShapeBesideHoldShape(const std::vector<CaptureParts>& halves, const SlotPattern& hold,
                                SlotPattern& out) {
   SlotPattern press{};

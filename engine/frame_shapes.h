@@ -22,6 +22,11 @@ struct CaptureParts {
   std::array<SlotPattern, kSeparateTrains> first{};
 };
 
+// Whether one of the captures' first trains has light in every mark of `shape`. A shape that
+// no single train of a key fills is a sum of different trains (a frame and the repeat code
+// after it, a frame and a recorder's fragment), which no press could ever match.
+bool SomeTrainFills(const SlotPattern& shape, const std::vector<CaptureParts>& captures);
+
 // Some remotes (Sharp's) follow every frame with a second shape, its complement, and repeat
 // only that while held. Each sharp keystroke is then two trains of different shapes, which
 // together make a pattern no single train matches. When the odd and the even trains of every

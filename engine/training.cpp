@@ -19,17 +19,9 @@ constexpr int kSharpPatterns = 2;
 // character lost from one of two trains must not cut a hole in the shape.
 int HalfLimit(int limit) { return (limit + 1) / 2; }
 
-// A pattern in which no slot reached the limit (a limit set too high) would match only
-// silence: such a code could never be pressed.
-bool HasActiveSlot(const SlotPattern& pattern) {
-  for (std::uint8_t slot : pattern) {
-    if (slot != 0) return true;
-  }
-  return false;
-}
-
-// A key's frame carries its code in marks; a shape of one mark is a lone flash or a broken
-// leader, which a fragment of any other key's signal would fit.
+// A key's frame carries its code in marks. A shape of none (a limit no slot reached) would
+// match only silence; one of a single mark is a lone flash or a broken leader, which a
+// fragment of any other key's signal would fit.
 constexpr int kFewestMarksOfAFrame = 2;
 bool NamesAKey(const SlotPattern& shape) { return markCount(shape) >= kFewestMarksOfAFrame; }
 
@@ -166,7 +158,8 @@ int RCListener::trainButton(int button) {
       hold[0] = firstHold;
       return trainAlternating(button, hold, registry);
     }
-    if (!NamesAKey(sharp[0]) || !HasActiveSlot(hold[0])) return NotTrained;
+    if (!NamesAKey(sharp[0]) || !NamesAKey(hold[0])) return NotTrained;
+    if (split && !SomeTrainFills(sharp[0], halves)) return NotTrained;
     // The hold shape is not looked up: all keys of a remote may share it.
     if (registeredElsewhere(sharp[0])) return DuplicateSignal;
     registry.WriteOne({std::uint16_t(button), kPressRepeatForm, sharp[0], hold[0]});

@@ -114,5 +114,26 @@ TEST(FrameCycleTest, ShapesOfFarFromAsManyMarksAreNoFramesOfOneKey) {
   EXPECT_EQ(held, hold);
 }
 
+// A frame and the repeat code after it, summed into one shape by a capture's halves: no press
+// sends both in one train. A train with a character in each mark fills it, however thin.
+TEST(SomeTrainFillsTest, EveryMarkOfTheShapeMustBeLitInOneTrain) {
+  const SlotPattern frame = Runs({{0, 91}, {136, 142}, {148, 153}});
+  const SlotPattern repeat = Runs({{0, 91}, {114, 119}});
+  const SlotPattern sum = Runs({{0, 91}, {114, 119}, {136, 142}, {148, 153}});
+  const std::vector<CaptureParts> frameThenRepeats{Trains(frame, repeat, repeat, repeat, repeat)};
+  EXPECT_TRUE(SomeTrainFills(frame, frameThenRepeats));
+  EXPECT_TRUE(SomeTrainFills(repeat, frameThenRepeats));
+  EXPECT_FALSE(SomeTrainFills(sum, frameThenRepeats)) << "a mark of each train is missing";
+
+  const SlotPattern thin = Runs({{45, 45}, {119, 119}, {136, 136}, {153, 153}});
+  EXPECT_TRUE(SomeTrainFills(sum, {Trains(repeat, repeat, thin, repeat, repeat)}));
+  const SlotPattern offByOne = Runs({{45, 45}, {120, 120}, {136, 136}, {153, 153}});
+  EXPECT_FALSE(SomeTrainFills(sum, {Trains(repeat, repeat, offByOne, repeat, repeat)}))
+      << "light beside the mark is not in it";
+  EXPECT_TRUE(SomeTrainFills(sum, {Trains(frame, repeat, repeat, repeat, repeat),
+                                   Trains(repeat, repeat, repeat, repeat, thin)}))
+      << "any capture's train";
+}
+
 }  // namespace
 }  // namespace ovalink

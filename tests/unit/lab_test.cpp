@@ -149,6 +149,40 @@ TEST(LabEndToEndTest, TheNextTrainingHearsNothingOfTheLastKeystroke) {
   }
 }
 
+// A captured key whose recording holds a recorder's fragments between its frames: its
+// sharp keystrokes' halves summed the frame, a fragment and the repeat code into a press
+// shape that no train fills. Trained, every press of it was missed; now it is refused, and
+// every press of the keys that train counts.
+TEST(LabEndToEndTest, AKeyThatNoPressCouldMatchIsNotTrained) {
+  const sim::Remote remote = sim::LoadRemote(OVALINK_SOURCE_DIR
+                                             "/fuzz/corpus/ir_file/TVs_Samsung_Samsung_QN43Q60AAF.ir");
+  std::size_t down = remote.keys.size();
+  for (std::size_t k = 0; k < remote.keys.size(); ++k) {
+    if (remote.keys[k].name == "Dwn") down = k;
+  }
+  ASSERT_LT(down, remote.keys.size());
+  for (std::uint64_t seed : {1u, 2u, 3u}) {
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    MemoryRegistryStore registry;
+    LabConfig config;
+    config.remote = remote;
+    config.receiver = sim::RealisticReceiver(seed);
+    config.seed = seed;
+    config.registry = &registry;
+    config.deliver = false;
+    Lab lab(std::move(config));
+    EXPECT_EQ(lab.Train(down, 3), NotTrained);
+    EXPECT_FALSE(lab.HasCode(3));
+  }
+  BenchSettings settings;
+  settings.presses = 100;
+  settings.receiver = sim::RealisticReceiver(1);
+  const BenchResult r = RunBench(remote, settings);
+  EXPECT_EQ(r.wrong, 0);
+  EXPECT_EQ(r.missed, 0);
+  EXPECT_EQ(r.longCorrect, r.longPresses);
+}
+
 // Training tells which phantoms no recognition could avoid: a key the engine cannot tell from
 // another is refused beside that key, and only beside it.
 TEST(LabEndToEndTest, TrainingTellsAKeyAlikeTheOneItFired) {

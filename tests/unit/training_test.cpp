@@ -335,6 +335,13 @@ TEST_F(TrainingTest, AShapeOfOneMarkNamesNoKeyAndOfTwoMarksDoes) {
   user.holds = {user.repeat, user.repeat, user.repeat, user.repeat};
   user.sharps = {twoMarks, twoMarks};
   EXPECT_EQ(Train(4), TrainedPressRepeat);
+  const Shape repeatOfTwoMarks = user.repeat;
+  user.repeat = {{0, 9000}};
+  user.holds = {user.repeat, user.repeat, user.repeat, user.repeat};
+  user.sharps = {d, d};
+  EXPECT_EQ(Train(7), NotTrained) << "a hold shape of one mark";
+  EXPECT_FALSE(HasAnyValue("7"));
+  user.repeat = repeatOfTwoMarks;
 
   const Shape otherTwoMarks = {{0, 7400}, {11000, 600}};
   user.holds = {loneMark, a, loneMark, a};
