@@ -109,6 +109,17 @@ const sim::Remote& NearTwins() {
   return remote;
 }
 
+// A lab at `seed` under the realistic receiver that trains into `registry` and posts nothing.
+LabConfig TrainingLab(const sim::Remote& remote, std::uint64_t seed, MemoryRegistryStore& registry) {
+  LabConfig config;
+  config.remote = remote;
+  config.receiver = sim::RealisticReceiver(seed);
+  config.seed = seed;
+  config.registry = &registry;
+  config.deliver = false;
+  return config;
+}
+
 // A key whose every keystroke the remote follows with repeat codes for a second and a half,
 // as some captures hold: the last sharp keystroke of its training is still being sent when
 // the user, having read the result, trains the next key.
@@ -128,12 +139,7 @@ TEST(LabEndToEndTest, TheNextTrainingHearsNothingOfTheLastKeystroke) {
     SCOPED_TRACE("seed " + std::to_string(seed));
     MemoryRegistryStore registry;
     std::ostringstream log;
-    LabConfig config;
-    config.remote = remote;
-    config.receiver = sim::RealisticReceiver(seed);
-    config.seed = seed;
-    config.registry = &registry;
-    config.deliver = false;
+    LabConfig config = TrainingLab(remote, seed, registry);
     config.log = &log;
     config.showLevels = false;
     Lab lab(std::move(config));
@@ -164,13 +170,7 @@ TEST(LabEndToEndTest, AKeyThatNoPressCouldMatchIsNotTrained) {
   for (std::uint64_t seed : {1u, 2u, 3u}) {
     SCOPED_TRACE("seed " + std::to_string(seed));
     MemoryRegistryStore registry;
-    LabConfig config;
-    config.remote = remote;
-    config.receiver = sim::RealisticReceiver(seed);
-    config.seed = seed;
-    config.registry = &registry;
-    config.deliver = false;
-    Lab lab(std::move(config));
+    Lab lab(TrainingLab(remote, seed, registry));
     EXPECT_EQ(lab.Train(down, 3), NotTrained);
     EXPECT_FALSE(lab.HasCode(3));
   }
