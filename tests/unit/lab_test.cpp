@@ -183,6 +183,23 @@ TEST(LabEndToEndTest, AKeyThatNoPressCouldMatchIsNotTrained) {
   EXPECT_EQ(r.longCorrect, r.longPresses);
 }
 
+// Some captured keystrokes run on for a second or more. A person who meant to press the next
+// key while the remote still sent one waits until it has gone quiet, and then pauses as
+// usual: pressed the moment the light ended, the next key's first trains came within the
+// silence that a held key leaves, and continued the last press (Magic's remote, 2 wrong keys
+// at seed 2).
+TEST(LabEndToEndTest, TheNextPressFollowsALongKeystrokeAfterAPause) {
+  const sim::Remote remote = sim::LoadRemote(OVALINK_SOURCE_DIR
+                                             "/fuzz/corpus/ir_file/LED_Lighting_Unknown_Magic_Lighting_Remote.ir");
+  BenchSettings settings;
+  settings.seed = 2;
+  settings.receiver = sim::RealisticReceiver(2);
+  const BenchResult r = RunBench(remote, settings);
+  EXPECT_EQ(r.wrong, 0);
+  EXPECT_EQ(r.extra, 0);
+  EXPECT_GE(r.correct * 100, r.presses * 97);
+}
+
 // Training tells which phantoms no recognition could avoid: a key the engine cannot tell from
 // another is refused beside that key, and only beside it.
 TEST(LabEndToEndTest, TrainingTellsAKeyAlikeTheOneItFired) {

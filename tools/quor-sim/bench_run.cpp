@@ -158,6 +158,7 @@ BenchResult RunBench(const sim::Remote& remote, const BenchSettings& settings) {
   sim::SplitMix64 rng(settings.seed * 7919 + 3);
   std::vector<PlannedPress> planned;
   std::int64_t at = lab.NowNs() + 500 * kMs;
+  std::int64_t pauseNs = 0;
   const std::size_t codesBefore = lab.Codes().size();
   for (int scored = 0; scored < settings.presses && !usable.empty();) {
     const std::size_t key = pressable[std::size_t(rng.Next() % pressable.size())];
@@ -171,13 +172,15 @@ BenchResult RunBench(const sim::Remote& remote, const BenchSettings& settings) {
     lab.RunUntil(at);
     // The press begins at the moment the script chose, not where the worker stopped: that
     // is always the start of one of its sleeps, and pressing relative to it would meet the
-    // polls at the same phase every time. A remote cannot send before it is free again.
+    // polls at the same phase every time. A remote cannot send before it is free again, and
+    // a person whose keystroke the remote is still sending pauses after it has gone quiet.
     const std::int64_t free = lab.UserFreeAtNs();
-    const std::int64_t start = std::max(at + kMs, free + kMs);
+    const std::int64_t start = free < at ? at + kMs : free + pauseNs + kMs;
     std::size_t frames = 0;
     const std::int64_t last = PressLikeAPerson(lab, key, pressRepeat[key], start, holdMs, &frames);
     planned.push_back({key, start, frames, untrained[key]});
-    at = last + std::int64_t(holdMs * double(kMs)) + std::int64_t(rng.Between(300, 1500) * double(kMs));
+    pauseNs = std::int64_t(rng.Between(300, 1500) * double(kMs));
+    at = last + std::int64_t(holdMs * double(kMs)) + pauseNs;
   }
   lab.RunUntil(at + 1500 * kMs);
   const std::int64_t listened = lab.NowNs() - listenedFrom;
