@@ -109,6 +109,20 @@ const sim::Remote& NearTwins() {
   return remote;
 }
 
+// A remote of the IR database, from the fuzz target's seeds.
+sim::Remote CapturedRemote(const std::string& file) {
+  return sim::LoadRemote(OVALINK_SOURCE_DIR "/fuzz/corpus/ir_file/" + file);
+}
+
+// The bench at `seed`, under the realistic receiver of that seed.
+BenchResult SeededBench(const sim::Remote& remote, std::uint64_t seed, int presses) {
+  BenchSettings settings;
+  settings.seed = seed;
+  settings.presses = presses;
+  settings.receiver = sim::RealisticReceiver(seed);
+  return RunBench(remote, settings);
+}
+
 // A lab at `seed` under the realistic receiver that trains into `registry` and posts nothing.
 LabConfig TrainingLab(const sim::Remote& remote, std::uint64_t seed, MemoryRegistryStore& registry) {
   LabConfig config;
@@ -160,8 +174,7 @@ TEST(LabEndToEndTest, TheNextTrainingHearsNothingOfTheLastKeystroke) {
 // shape that no train fills. Trained, every press of it was missed; now it is refused, and
 // every press of the keys that train counts.
 TEST(LabEndToEndTest, AKeyThatNoPressCouldMatchIsNotTrained) {
-  const sim::Remote remote = sim::LoadRemote(OVALINK_SOURCE_DIR
-                                             "/fuzz/corpus/ir_file/TVs_Samsung_Samsung_QN43Q60AAF.ir");
+  const sim::Remote remote = CapturedRemote("TVs_Samsung_Samsung_QN43Q60AAF.ir");
   std::size_t down = remote.keys.size();
   for (std::size_t k = 0; k < remote.keys.size(); ++k) {
     if (remote.keys[k].name == "Dwn") down = k;
@@ -174,10 +187,7 @@ TEST(LabEndToEndTest, AKeyThatNoPressCouldMatchIsNotTrained) {
     EXPECT_EQ(lab.Train(down, 3), NotTrained);
     EXPECT_FALSE(lab.HasCode(3));
   }
-  BenchSettings settings;
-  settings.presses = 100;
-  settings.receiver = sim::RealisticReceiver(1);
-  const BenchResult r = RunBench(remote, settings);
+  const BenchResult r = SeededBench(remote, 1, 100);
   EXPECT_EQ(r.wrong, 0);
   EXPECT_EQ(r.missed, 0);
   EXPECT_EQ(r.longCorrect, r.longPresses);
@@ -189,12 +199,8 @@ TEST(LabEndToEndTest, AKeyThatNoPressCouldMatchIsNotTrained) {
 // silence that a held key leaves, and continued the last press (Magic's remote, 2 wrong keys
 // at seed 2).
 TEST(LabEndToEndTest, TheNextPressFollowsALongKeystrokeAfterAPause) {
-  const sim::Remote remote = sim::LoadRemote(OVALINK_SOURCE_DIR
-                                             "/fuzz/corpus/ir_file/LED_Lighting_Unknown_Magic_Lighting_Remote.ir");
-  BenchSettings settings;
-  settings.seed = 2;
-  settings.receiver = sim::RealisticReceiver(2);
-  const BenchResult r = RunBench(remote, settings);
+  const BenchResult r =
+      SeededBench(CapturedRemote("LED_Lighting_Unknown_Magic_Lighting_Remote.ir"), 2, 200);
   EXPECT_EQ(r.wrong, 0);
   EXPECT_EQ(r.extra, 0);
   EXPECT_GE(r.correct * 100, r.presses * 97);
