@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdlib>
 
 namespace ovalink {
 
@@ -116,6 +117,43 @@ bool ShapesOfFramePair(const std::vector<CaptureParts>& halves, SlotPattern& pre
   press = odd;
   hold = even;
   return true;
+}
+
+namespace {
+// The first and last slot of the next mark of `p` from slot `from` on, which moves past it;
+// false when there is none.
+bool NextMark(const SlotPattern& p, int& from, int& first, int& last) {
+  const int n = int(p.size());
+  while (from < n && p[std::size_t(from)] == 0) ++from;
+  if (from >= n) return false;
+  first = from;
+  while (from < n && p[std::size_t(from)] != 0) ++from;
+  last = from - 1;
+  return true;
+}
+}  // namespace
+
+bool SameFrame(const SlotPattern& a, const SlotPattern& b) {
+  int fromA = 0;
+  int fromB = 0;
+  bool marks = false;
+  for (;;) {
+    int firstA = 0, lastA = 0, firstB = 0, lastB = 0;
+    const bool inA = NextMark(a, fromA, firstA, lastA);
+    if (inA != NextMark(b, fromB, firstB, lastB)) return false;
+    if (!inA) return marks;
+    if (std::abs(firstA - firstB) > kFrameEdgeSlots || std::abs(lastA - lastB) > kFrameEdgeSlots) {
+      return false;
+    }
+    marks = true;
+  }
+}
+
+bool AnotherButtonHoldsWith(const CodeList& codes, int button, const SlotPattern& shape) {
+  return std::any_of(codes.begin(), codes.end(), [&](const SignalCode& code) {
+    return code.button != button && code.codeFlag != 0 &&
+           !patternsAlike(code.pattern1, code.pattern2) && SameFrame(code.pattern2, shape);
+  });
 }
 
 bool MostCapturesCycle(const std::vector<CaptureParts>& captures) {

@@ -46,6 +46,16 @@ bool SendsFramePairs(const std::vector<CaptureParts>& halves);
 bool ShapesOfFramePair(const std::vector<CaptureParts>& halves, SlotPattern& press,
                        SlotPattern& hold);
 
+// Whether two shapes hold the same marks, every edge within kFrameEdgeSlots slots of each
+// other: one frame, as captures of different keys at different timing show it. Frames of
+// different codes move a mark by a bit time, ten slots or more.
+constexpr int kFrameEdgeSlots = 2;
+bool SameFrame(const SlotPattern& a, const SlotPattern& b);
+
+// Whether another button's press-and-repeat code keeps `shape` as a hold shape of its own
+// (not its press shape again): the first frame that a remote's extended keys all send.
+bool AnotherButtonHoldsWith(const CodeList& codes, int button, const SlotPattern& shape);
+
 // A few remotes send every transmission as three frames of different shapes and repeat all
 // three while a key is held. The probe spends one frame, so the first five trains after it
 // run through the three and come round again: the 1st and 4th alike, the 2nd and 5th, and

@@ -121,6 +121,8 @@ class RCListener : public Port {
   // The rest of a training whose holds alternate between two shapes.
   int trainAlternating(int button, std::vector<SlotPattern>& hold, CodeRegistry& registry);
   bool registeredElsewhere(const SlotPattern& pattern);
+  // AnotherButtonHoldsWith under the code-list lock.
+  bool heldWithElsewhere(int button, const SlotPattern& shape);
   // Sleeps in slices so that a stop request ends a long pause early.
   void PauseMs(std::uint32_t ms);
 

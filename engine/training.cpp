@@ -1,6 +1,8 @@
 // Training: guides the user through holds and sharp presses, decides the code's form,
 // refuses duplicates and stores the code.
 
+#include <utility>
+
 #include "engine/code_registry.h"
 #include "engine/engine_types.h"
 #include "engine/frame_shapes.h"
@@ -109,6 +111,11 @@ bool RCListener::registeredElsewhere(const SlotPattern& pattern) {
   return isRegistered(codes_, pattern) || resemblesRegistered(codes_, pattern);
 }
 
+bool RCListener::heldWithElsewhere(int button, const SlotPattern& shape) {
+  std::lock_guard<std::mutex> lock(codeListLock_);
+  return AnotherButtonHoldsWith(codes_, button, shape);
+}
+
 int RCListener::trainButton(int button) {
   // Nothing heard before training continues after it.
   followOnPending_ = false;
@@ -148,7 +155,12 @@ int RCListener::trainButton(int button) {
     if (frameCycle && ShapesOfFrameCycle(holdHalves, halves, sharp[0], hold[0])) {
       // The cycle's single frames, as the captures showed them.
     } else if (framePairs && ShapesOfFramePair(halves, sharp[0], hold[0])) {
-      // The pair's shapes, as the sharp keystrokes showed them.
+      // The pair's shapes, as the sharp keystrokes showed them. A recording that repeats the
+      // first frame before the pair (a frame, a recorder's fragments, then frame and key's
+      // own frame) puts the common frame where the key's own belongs: other keys hold with it.
+      if (heldWithElsewhere(button, sharp[0]) && !heldWithElsewhere(button, hold[0])) {
+        std::swap(sharp[0], hold[0]);
+      }
     } else if (holdsAlike) {
       if (!sharpAlike) return NotTrained;
       PressShapeBesideHoldShape(halves, hold[0], sharp[0]);

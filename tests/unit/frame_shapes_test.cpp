@@ -135,5 +135,33 @@ TEST(SomeTrainFillsTest, EveryMarkOfTheShapeMustBeLitInOneTrain) {
       << "any capture's train";
 }
 
+// One frame as captures at different timing show it: every edge may lie two slots off, a mark
+// may not be missing, and a mark three slots off is another frame.
+TEST(SameFrameTest, EveryEdgeWithinTwoSlots) {
+  const SlotPattern frame = Runs({{0, 84}, {128, 133}, {149, 154}, {160, 165}});
+  EXPECT_TRUE(SameFrame(frame, frame));
+  EXPECT_TRUE(SameFrame(frame, Runs({{0, 86}, {126, 133}, {149, 156}, {158, 165}})));
+  EXPECT_FALSE(SameFrame(frame, Runs({{0, 87}, {128, 133}, {149, 154}, {160, 165}})));
+  EXPECT_FALSE(SameFrame(frame, Runs({{0, 84}, {128, 133}, {149, 154}, {157, 165}})));
+  EXPECT_FALSE(SameFrame(frame, Runs({{0, 84}, {128, 133}, {149, 154}})));
+  EXPECT_FALSE(SameFrame(frame, Runs({{0, 84}, {128, 133}, {149, 154}, {170, 175}})));
+  EXPECT_FALSE(SameFrame(SlotPattern{}, SlotPattern{}));
+}
+
+// The first frame that extended keys send before their own is a hold shape of other buttons'
+// press-and-repeat codes; a frame a code repeats whole, or an alternating code's, is a press.
+TEST(SameFrameTest, AnotherButtonHoldsWithItsOwnHoldShapeOnly) {
+  const SlotPattern common = Runs({{0, 84}, {128, 133}, {149, 154}, {160, 165}});
+  const SlotPattern own = Runs({{0, 84}, {128, 133}, {149, 154}, {170, 175}});
+  const SlotPattern wider = Runs({{0, 85}, {128, 134}, {149, 155}, {160, 166}});
+  const CodeList pair{{3, kPressRepeatForm, own, common}};
+  EXPECT_TRUE(AnotherButtonHoldsWith(pair, 5, wider));
+  EXPECT_FALSE(AnotherButtonHoldsWith(pair, 5, own)) << "its press shape";
+  EXPECT_FALSE(AnotherButtonHoldsWith(pair, 3, wider)) << "the button's own code";
+  EXPECT_FALSE(AnotherButtonHoldsWith({{3, kPressRepeatForm, common, wider}}, 5, common))
+      << "a frame repeated whole";
+  EXPECT_FALSE(AnotherButtonHoldsWith({{3, kAlternatingForm, own, common}}, 5, common));
+}
+
 }  // namespace
 }  // namespace ovalink

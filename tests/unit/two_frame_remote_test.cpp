@@ -86,6 +86,42 @@ TEST(TwoFrameRemoteTest, EveryKeyTrainsFromTheFrameAPressLeavesAndEveryPressCoun
   }
 }
 
+// Captures of a shared-prefix remote as a learning receiver makes them: prefix, own frame,
+// prefix, own frame. The recording of `broken` lost its first own frame to two lone flashes,
+// so its first pair begins with the prefix twice.
+std::string SharedPrefixCaptures(int keys, int broken) {
+  const auto frame = [](std::uint32_t code) {
+    return "8500 4200 " + Bits(code, 32, 560, 520, 1560) + "560";
+  };
+  const std::string prefix = frame(0xFA05A55Au);
+  std::string text = "Filetype: IR signals file\nVersion: 1\n";
+  for (int k = 0; k < keys; ++k) {
+    const std::uint32_t command = 0x13u * std::uint32_t(k + 1) & 0xFFu;
+    const std::string own = frame(0xA55Au | (command << 16) | ((~command & 0xFFu) << 24));
+    const std::string first = k == broken ? "3700 24900 4300" : own;
+    text += "#\nname: K" + std::to_string(k) + "\ntype: raw\nfrequency: 38000\n" +
+            "duty_cycle: 0.33\ndata: " + prefix + " 25000 " + first + " 25000 " + prefix +
+            " 25000 " + own + "\n";
+  }
+  return text;
+}
+
+// Taken as it came, the broken recording's pairs run prefix first, own frame second, and the
+// prefix that every key holds with became its press shape: refused as another key's at best,
+// and every held key's prefix named it at worst. The prefix other keys hold with shows which
+// frame is the key's own.
+TEST(TwoFrameRemoteTest, ARecordingThatRepeatsTheSharedFrameStillTrainsTheKeysOwn) {
+  const sim::Remote remote = sim::ParseIrFile(SharedPrefixCaptures(8, 5), "prefix.ir");
+  for (std::uint64_t seed : {1u, 2u}) {
+    const BenchResult r = RunBench(remote, EveryKeyTrained(8, seed));
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    EXPECT_EQ(r.training[TrainedPressRepeat], 8);
+    EXPECT_EQ(r.wrong, 0);
+    EXPECT_EQ(r.extra, 0);
+    EXPECT_GE(r.correct * 100, r.presses * 97);
+  }
+}
+
 // A capture as a learning receiver makes it of a fan remote: the key's frame twice, 100 ms
 // apart, then a three-mark repeat code every 50 ms, too short to be a train of its own.
 std::string FrameTwiceThenRepeatCodes(int keys) {
