@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "engine/engine_types.h"
+#include "engine/frame_shapes.h"
 #include "engine/rc_listener.h"
 
 namespace ovalink {
@@ -119,6 +120,17 @@ bool LastKeyHoldsOtherwise(const CodeList& codes, std::uint16_t lastButton,
     return !patternsAlike(code.pattern2, hold);
   }
   return false;
+}
+
+// A repeat code is a leader and a mark or two; a frame that carries a code holds more.
+constexpr int kMostMarksOfARepeatCode = 3;
+
+// Whether the code's hold shape is a frame, not a repeat code, that other buttons hold with
+// too: the first frame that a remote's extended keys all send before their own. After a pause
+// it begins a new press of whichever key the frame after it names.
+bool CommonFirstFrame(const SignalCode& code, const CodeList& codes) {
+  return !WholeFrameRepeats(code) && markCount(code.pattern2) > kMostMarksOfARepeatCode &&
+         AnotherButtonHoldsWith(codes, code.button, code.pattern2);
 }
 
 struct Candidate {
@@ -318,7 +330,7 @@ std::uint16_t RCListener::recognise() {
   // frame the probe spent, not the last key still held: which key that was is lost. One that
   // a new press sends first (a broken frame, a lone leader) is no key held either.
   if (repeats && !sameHold &&
-      (probeHeardAnEarlierPress ||
+      (probeHeardAnEarlierPress || (repeat.Found() && CommonFirstFrame(*repeat.code, codes_)) ||
        probeEvents_ * kLongerProbeDenominator > EventCount(histogram) * kLongerProbeNumerator)) {
     repeats = false;
   }

@@ -550,6 +550,36 @@ TEST_F(RecognitionTest, OtherKeysCommonHoldShapeAfterAPauseRepeatsNothing) {
   EXPECT_EQ(PressAfterSilence(repeatShape, 500'000), 0x8007) << "its own hold shape repeats it";
 }
 
+// After a pause, a frame that other keys hold with too, and that is no repeat code (a leader
+// and a mark or two), is the first frame of an extended key's transmission: the frame after
+// it names the key, and the last key is not repeated. A repeat code, or a frame only the last
+// key holds with, still repeats it; so does any of them within a held key's silence.
+TEST_F(RecognitionTest, AfterAPauseAFrameThatOtherKeysHoldWithRepeatsNothing) {
+  const Shape threeMarks = {{0, 2000}, {3000, 600}, {10000, 600}};
+  const Shape fourMarks = {{0, 2000}, {3000, 600}, {7000, 600}, {10000, 600}};
+  struct Case {
+    const char* name;
+    const Shape& held;
+    const Shape& otherHeld;
+    bool repeats;
+  };
+  const Case cases[] = {{"a shared repeat code", threeMarks, threeMarks, true},
+                        {"a shared frame", fourMarks, fourMarks, false},
+                        {"a frame of the last key's own", fourMarks, otherRepeat, true}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    StoreCode(7, kPressRepeatForm, PatternOf(shapeA), PatternOf(c.held));
+    StoreCode(8, kPressRepeatForm, PatternOf(shapeB), PatternOf(c.otherHeld));
+    lastPressEndNs = pc.clock.NowNs();
+    const std::uint16_t pressed = PressAfterSilence(shapeA, 1'000'000);
+    ASSERT_EQ(pressed & ~kAlternateMarker, 7);
+    EXPECT_EQ(PressAfterSilence(c.held, 199'500), pressed) << "within a held key's silence";
+    EXPECT_EQ(PressAfterSilence(c.held, 200'500), c.repeats ? pressed : kNoPress)
+        << "after a pause";
+    pc.clock.Advance(3000 * kMs);
+  }
+}
+
 // A remote with a hold shape of its own: however quickly a key is pressed again, the
 // second press is a press.
 TEST_F(RecognitionTest, QuickSecondPressOfAKeyWithItsOwnHoldShapeIsAPress) {
