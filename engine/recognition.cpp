@@ -359,18 +359,19 @@ std::uint16_t RCListener::recognise() {
       if (code.button == lastPress_) result ^= kAlternateMarker;
     }
   }
-  // A train that only hold shapes fit and that names nothing may be the half of a frame pair
-  // that several keys share. Probing again would spend the key's own half and record the
-  // shared one of the next pair, in step with it for the whole hold: the next train is
-  // recorded at once instead, as the rest of this press.
-  followOnPending_ = !followOn && !presses.Found() && (holdShapes.Found() || repeat.Found()) &&
-                     result == kNoPress;
   // After a pause, a train that fits no shape and is shorter than the frame the probe spent is
   // a fragment (a glitch, a broken frame), no press: the press begins after it, and the next
   // step's silence is still the pause. A train as long may be the frame of a key nobody
   // trained, whose hold must not look like one that follows a pause.
   pauseCarried_ = !sameHold && !presses.Found() && !holdShapes.Found() && !repeat.Found() &&
                   EventCount(histogram) < probeEvents_;
+  // A train that only hold shapes fit and that names nothing may be the half of a frame pair
+  // that several keys share. Probing again would spend the key's own half and record the
+  // shared one of the next pair, in step with it for the whole hold: the next train is
+  // recorded at once instead, as the rest of this press. So is the train after a fragment,
+  // which a press's frame follows (a lone flash before it): probing again would spend it.
+  followOnPending_ = !followOn && !presses.Found() &&
+                     (holdShapes.Found() || repeat.Found() || pauseCarried_) && result == kNoPress;
   ReportLevel(presses.Found() || holdShapes.Found() || repeat.Found()
                   ? 100
                   : matchPercent(matched, total));

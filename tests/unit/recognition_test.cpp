@@ -481,6 +481,29 @@ TEST_F(RecognitionTest, AfterAPauseAFragmentThatFitsNothingLeavesThePauseToTheFr
   EXPECT_EQ(pressAfterGlitch(1'000'000, 920), 0x8007) << "as long as the probe's frame";
 }
 
+// A tap whose one frame follows a lone flash (a recorder's, or the remote's own before its
+// first frame), after a tap the probe spent: the flash names nothing, and the frame behind it
+// is recorded at once as the press instead of being spent by the next probe. Within a held
+// key's silence the flash is part of the hold, and the next probe spends the frame.
+TEST_F(RecognitionTest, AfterAPauseTheFrameBehindAFragmentIsThePress) {
+  StoreCode(7, kPressRepeatForm, PatternOf(shapeA), PatternOf(repeatShape));
+  StoreCode(8, kPressRepeatForm, PatternOf(shapeB), PatternOf(repeatShape));
+  lastPressEndNs = pc.clock.NowNs();
+  ASSERT_EQ(PressAfterSilence(shapeA, 1'000'000), 7);
+  const auto tapBehindAFlash = [&](std::int64_t silenceUs) {
+    const std::int64_t start = lastPressEndNs + silenceUs * SimulatedPc::kUs;
+    pc.clock.Advance(start - pc.clock.NowNs());
+    test::AddFrame(pc.input, start, shapeB);  // the probe's
+    test::AddFrame(pc.input, start + test::kFramePeriodNs, {{0, 910}});
+    test::AddFrame(pc.input, start + 2 * test::kFramePeriodNs, shapeB);
+    lastPressEndNs = test::FrameEndNs(start + 2 * test::kFramePeriodNs, shapeB);
+    EXPECT_EQ(engine.recognise(), kNoPress) << "the flash";
+    return engine.recognise();
+  };
+  EXPECT_EQ(tapBehindAFlash(1'000'000), 8) << "after a pause";
+  EXPECT_EQ(tapBehindAFlash(199'500), kNoPress) << "within a held key's silence";
+}
+
 // With one code stored nothing shows that its hold shape is that key's own and not every
 // key's: after nothing recognised, it repeats nothing (a held untrained key of the same
 // remote sends it too).
