@@ -206,6 +206,33 @@ TEST(LabEndToEndTest, TheNextPressFollowsALongKeystrokeAfterAPause) {
   EXPECT_GE(r.correct * 100, r.presses * 97);
 }
 
+// Pioneer's CXC2665 sends its extended keys as a frame they all share and then their own; the
+// recording of `PGM` repeats the shared frame before its pair, and several keys' recordings
+// begin with lone flashes. Trained with the shared frame as its press shape, `PGM` was what a
+// held extended key named (a wrong key and two phantoms under jitter). A keystroke recorded
+// with its fragments also outlasts a tap: a person pauses after its light, not from the tap,
+// or the next key's shared frame comes within a held key's silence and repeats the last.
+TEST(LabEndToEndTest, ExtendedKeysThatShareAFrameNeverFireAnother) {
+  sim::ReceiverParams lowLineStarts;
+  lowLineStarts.huntAfterBits = 6.5;
+  lowLineStarts.lowLineStartsCharacter = true;
+  sim::ReceiverParams jittery;
+  jittery.huntAfterBits = 6.5;
+  jittery = sim::RealisticReceiver(1, jittery);
+  jittery.jitterUs = 25;
+  for (const sim::ReceiverParams& receiver : {sim::RealisticReceiver(1, lowLineStarts), jittery}) {
+    BenchSettings settings;
+    settings.receiver = receiver;
+    const BenchResult r =
+        RunBench(CapturedRemote("Car_Multimedia_CD_Players_Pioneer_Pioneer_CXC2665.ir"), settings);
+    SCOPED_TRACE(receiver.jitterUs > 0 ? "jitter" : "a low line starts a character");
+    EXPECT_EQ(r.wrong, 0);
+    EXPECT_EQ(r.extra, 0);
+    EXPECT_EQ(r.phantom, 0);
+    EXPECT_GE(r.correct * 100, r.presses * 88);
+  }
+}
+
 // Training tells which phantoms no recognition could avoid: a key the engine cannot tell from
 // another is refused beside that key, and only beside it.
 TEST(LabEndToEndTest, TrainingTellsAKeyAlikeTheOneItFired) {

@@ -20,6 +20,9 @@ namespace ovalink::quorsim {
 
 namespace {
 constexpr std::int64_t kMs = Lab::kMs;
+// A person presses the next key this long after letting go of the last, or longer.
+constexpr double kShortestPauseMs = 300;
+constexpr double kLongestPauseMs = 1500;
 
 constexpr std::size_t kLongPressFrames = 3;
 
@@ -158,7 +161,6 @@ BenchResult RunBench(const sim::Remote& remote, const BenchSettings& settings) {
   sim::SplitMix64 rng(settings.seed * 7919 + 3);
   std::vector<PlannedPress> planned;
   std::int64_t at = lab.NowNs() + 500 * kMs;
-  std::int64_t pauseNs = 0;
   const std::size_t codesBefore = lab.Codes().size();
   for (int scored = 0; scored < settings.presses && !usable.empty();) {
     const std::size_t key = pressable[std::size_t(rng.Next() % pressable.size())];
@@ -172,15 +174,20 @@ BenchResult RunBench(const sim::Remote& remote, const BenchSettings& settings) {
     lab.RunUntil(at);
     // The press begins at the moment the script chose, not where the worker stopped: that
     // is always the start of one of its sleeps, and pressing relative to it would meet the
-    // polls at the same phase every time. A remote cannot send before it is free again, and
-    // a person whose keystroke the remote is still sending pauses after it has gone quiet.
-    const std::int64_t free = lab.UserFreeAtNs();
-    const std::int64_t start = free < at ? at + kMs : free + pauseNs + kMs;
+    // polls at the same phase every time. A remote cannot send before it is free again.
+    const std::int64_t start = std::max(at, lab.UserFreeAtNs()) + kMs;
     std::size_t frames = 0;
     const std::int64_t last = PressLikeAPerson(lab, key, pressRepeat[key], start, holdMs, &frames);
     planned.push_back({key, start, frames, untrained[key]});
-    pauseNs = std::int64_t(rng.Between(300, 1500) * double(kMs));
-    at = last + std::int64_t(holdMs * double(kMs)) + pauseNs;
+    // A remote finishes its transmission after the key is let go, sooner than a person presses
+    // again. A captured keystroke may run on far longer (a recording of a tap with a second of
+    // repeat codes, or with its fragments): a person whose device still responds waits until
+    // it has gone quiet, and then pauses.
+    const std::int64_t released = last + std::int64_t(holdMs * double(kMs));
+    const std::int64_t light = lab.UserLastLightNs();
+    const bool runsOn = light - released > std::int64_t(kShortestPauseMs * double(kMs));
+    at = (runsOn ? light : released) +
+         std::int64_t(rng.Between(kShortestPauseMs, kLongestPauseMs) * double(kMs));
   }
   lab.RunUntil(at + 1500 * kMs);
   const std::int64_t listened = lab.NowNs() - listenedFrom;

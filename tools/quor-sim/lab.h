@@ -65,6 +65,8 @@ class Lab {
   std::int64_t Tap(std::size_t keyIndex, std::int64_t atNs);
   std::int64_t Hold(std::size_t keyIndex, std::int64_t atNs, double holdMs);
   std::int64_t UserFreeAtNs() const { return user_.FreeAtNs(); }
+  // Where the light of the user's last keystroke ends.
+  std::int64_t UserLastLightNs() const { return user_.LastMarkEndNs(); }
   std::size_t LastPressFrames() const { return user_.LastPressFrames(); }
 
   void Log(const std::string& line);
