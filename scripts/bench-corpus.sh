@@ -109,13 +109,15 @@ commit=$(git rev-parse --short HEAD 2>/dev/null || echo unknown)
   is a single mark (CXC2665's `BAND`, lone flashes only): such a shape is fitted by the lone
   flashes of other keys' captures, which fired it.
 - The lab's person reads a training's result before training the next key, and pauses after
-  a keystroke the remote is still sending before pressing the next: a captured keystroke can
-  run on for a second or more (Light_Strip's `Fade`). Before, the next key's first hold
-  capture recorded the last key's repeat codes (Light_Strip's `Red_dark` did not train), and
-  a press that began as the light ended continued the last press under the held-key rule.
-  Light_Strip's `Blue_dark` (a lone leader 26 ms before its frame) now trains at some seeds;
-  at seed 4, 7 of its presses of four frames are missed: what the probe leaves of them is
-  recorded as lone 9 ms marks, which name nothing.
+  a keystroke whose light runs on more than 0.3 s after the key is let go (a remote's own
+  transmission ends sooner) before pressing the next: a captured keystroke can run on for a
+  second or more (Light_Strip's `Fade`), or for 0.3 s with its recorder's fragments
+  (CXC2665's `PGM`). Before, the next key's first hold capture recorded the last key's repeat
+  codes (Light_Strip's `Red_dark` did not train), and a press that began as the light ended,
+  or within 0.2 s of it, continued the last press under the held-key rule.
+  Light_Strip's `Blue_dark` (a lone leader 26 ms before its frame) trains at some seeds; some
+  of its presses of four frames are missed: what the probe leaves of them is recorded as lone
+  9 ms marks, which name nothing.
 - A key that has the name of a key before it could never be chosen, and is left out with a
   note (Light_Strip's second `Strobe`).
 - After a pause, a repeat shape that begins a new press (the probe heard the end of the press
@@ -133,15 +135,15 @@ commit=$(git rev-parse --short HEAD 2>/dev/null || echo unknown)
   closer to a frame it may be the remote's own light as the recorder saw it (Magic's broken
   leader before each repeat code), and is kept. Pioneer_CXC2665's
   `CD`, `TUNER`, `DIRECT` and `BAND` start with lone flashes of 1 to 7 ms, 25 ms apart, which
-  the lab still sends and whose short trains end each capture of the sharp keystrokes, and
-  Light_Strip's `Green` and `Blue_dark` with other fragments. Leaving out every lone flash
-  before the first frame trains 3 to 4 more of CXC2665's keys and Evolution's `In2`, but gives
-  CXC2665 15 phantoms under jitter and at `--hunt end --low-line starts` and costs it presses
-  at seeds 2 and 3; passing over such short trains in the capture instead trained 15 more keys
-  but gave CXC2665 91 wrong keys over six seeds. Neither is done: the phantoms come from
-  CXC2665's extended keys (`PGM`, `DIRECT`, `CLEAR`), which send a frame common to all three
-  before their own; `PGM`'s capture holds that frame twice and its own once, so it trains the
-  common frame, and `CLEAR` without its lone flash shows that frame to the probe's next train.
+  the lab still sends and whose short trains end each capture of the sharp keystrokes;
+  Light_Strip's `Green` and `Blue_dark` start with other fragments, Evolution's `In2` with a
+  3.5 ms flash 25 ms before its frame. After a pause such a flash names nothing, and the train
+  behind it is recorded at once instead of being spent by the next probe (Evolution at seed
+  2: `In2` missed 20 times, 182 of 200 presses before, 199 now). Leaving out every lone flash
+  before the first frame instead trained 3 to 4 more of CXC2665's keys and `In2`, but gave
+  CXC2665 15 phantoms under jitter and at `--hunt end --low-line starts` and cost it presses
+  at seeds 2 and 3; passing over such short trains in the capture trained 15 more keys but
+  gave CXC2665 91 wrong keys over six seeds. Neither is done.
 - A hold shape that the last key never sends (it holds with one of its own), met after a
   pause, names no key: it is the common first frame of another key's transmission (the
   Pioneer car-stereo remotes' extended keys). The next train, when it starts within 80 ms,
@@ -169,8 +171,7 @@ commit=$(git rev-parse --short HEAD 2>/dev/null || echo unknown)
   A train that has two marks of 0.6 ms or more inside one mark of a hold shape, 0.6 ms or more
   apart, now names no key that way; a loose hold shape such as Magic's `White`, summed from
   trains at several phases, still names its key, whose short runs lie wider apart in it.
-  No receiver's run at the default seed gives a phantom but `--jitter 25` (CXC2665's
-  `CLEAR`, 2 presses, below). "alike" counts the phantoms of keys that training
+  No receiver's run gives a phantom. "alike" counts the phantoms of keys that training
   refuses beside the key they fired ("already used by another button"): Topcon's, before its
   keys trained single frames.
 - Under the other variants and jitter (the totals above): Topcon's held key toggled into new
@@ -179,13 +180,16 @@ commit=$(git rev-parse --short HEAD 2>/dev/null || echo unknown)
   the frame that the extended keys send first; their shared hold shape fits that frame far
   better, and such a press shape is now set aside (14 wrong keys before, and Topcon's 7
   extra presses at each `--low-line starts` variant). `PGM`'s capture holds the common frame
-  twice, with fragments between, so `PGM` trains that frame as its press shape whenever it
-  trains: after a pause, another extended key whose common frame is the first train recorded
-  fires `PGM`. Under 25 µs of jitter an untrained `CLEAR` fires it twice and a press of `FUNC`
-  once (the one wrong key of all nine runs); at `--hunt end --low-line starts` it fired 3
-  times before this round's changes to the lab's timing and fires nothing now: which presses
-  meet that press shape after a pause moves with the timing. Telling that frame from `PGM`'s own would take the common frame of a remote's
-  extended keys, which the stored codes do not say.
+  twice, with fragments between, so the odd trains of its pair were that frame and `PGM`
+  trained it as its press shape: after a pause, another extended key whose common frame was
+  the first train recorded fired `PGM` (under 25 µs of jitter an untrained `CLEAR` twice and
+  a press of `FUNC` once). The other extended keys hold with that frame, so training now
+  takes the other half of a pair as the press shape when other keys' codes hold with the odd
+  half (every mark within two slots) and not with the even one: `PGM` trains its own frame.
+  It can tell only from keys trained before it; trained first, `PGM` would still take the
+  common frame. After a pause, a frame (more than three marks) that other keys hold with too
+  no longer repeats the last key, whichever key held it last: the frame after it is recorded
+  at once and names the key. A shared repeat code of three marks or fewer still repeats it.
 - Presses of one frame: the probe spends the first frame it meets, so a key that sends a
   single frame on a short press is recognised only when the probe meets its end with too few
   events left to prove a remote, and the next frame is recorded.
