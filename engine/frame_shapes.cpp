@@ -151,8 +151,8 @@ bool SameFrame(const SlotPattern& a, const SlotPattern& b) {
 
 bool AnotherButtonHoldsWith(const CodeList& codes, int button, const SlotPattern& shape) {
   return std::any_of(codes.begin(), codes.end(), [&](const SignalCode& code) {
-    return code.button != button && code.codeFlag != 0 &&
-           !patternsAlike(code.pattern1, code.pattern2) && SameFrame(code.pattern2, shape);
+    return code.button != button && code.codeFlag != 0 && !wholeFrameRepeats(code) &&
+           SameFrame(code.pattern2, shape);
   });
 }
 

@@ -78,13 +78,6 @@ bool FullMatch(int matched, int total) { return total > 0 && matched == total; }
 // One run short: the train may still be this pattern's, with a run it did not fill.
 bool NearMatch(int matched, int total) { return total > 1 && matched == total - 1; }
 
-// A press-and-repeat code whose hold shape is its press shape: the remote repeats its whole
-// frame while the key is held (Sony, Samsung, Panasonic), so a press and the frames of a hold
-// look alike and only the silence between them tells them apart.
-bool WholeFrameRepeats(const SignalCode& code) {
-  return code.codeFlag != 0 && patternsAlike(code.pattern1, code.pattern2);
-}
-
 // Whether the other buttons' press-and-repeat codes show that this code's hold shape is its
 // own: there are some, and none has a hold shape like it (a repeat code that keys share).
 // Such a remote sends a shape of its own after each press frame (Sharp's complement). A lone
@@ -129,7 +122,7 @@ constexpr int kMostMarksOfARepeatCode = 3;
 // too: the first frame that a remote's extended keys all send before their own. After a pause
 // it begins a new press of whichever key the frame after it names.
 bool CommonFirstFrame(const SignalCode& code, const CodeList& codes) {
-  return !WholeFrameRepeats(code) && markCount(code.pattern2) > kMostMarksOfARepeatCode &&
+  return !wholeFrameRepeats(code) && markCount(code.pattern2) > kMostMarksOfARepeatCode &&
          AnotherButtonHoldsWith(codes, code.button, code.pattern2);
 }
 
@@ -277,7 +270,7 @@ std::uint16_t RCListener::recognise() {
       const int missing = longestMissingRun(histogram, pattern);
       if (unexpected >= kUnexpectedMarkSlots ||
           LiesAcross(histogram, pattern, unexpected, missing, code) ||
-          (missing >= kMissingMarkSlots && WholeFrameRepeats(code))) {
+          (missing >= kMissingMarkSlots && wholeFrameRepeats(code))) {
         continue;
       }
       const Candidate c{&code, which == 1, patternMisfit(histogram, pattern)};
@@ -301,7 +294,7 @@ std::uint16_t RCListener::recognise() {
   // After a silence no held key leaves, a train of a remote that repeats its whole frame is
   // a new press even when it fits the hold shape about as well. A hold shape of its own
   // still continues the press before it.
-  const bool pauseMakesAPress = !sameHold && repeat.Found() && WholeFrameRepeats(*repeat.code);
+  const bool pauseMakesAPress = !sameHold && repeat.Found() && wholeFrameRepeats(*repeat.code);
   // Such a press that fits press shapes but stands out for none is a key nobody trained,
   // not the last key again.
   const bool pressOfNoKey = pauseMakesAPress && presses.Found() && !pressStandsOut;
@@ -347,7 +340,7 @@ std::uint16_t RCListener::recognise() {
                              : code.button;
     } else if (sameHold && lastPress_ != kNoPress &&
                (lastPress_ & ~kAlternateMarker) == code.button &&
-               (WholeFrameRepeats(code) || OwnHoldShape(code, codes_) || sameTransmission)) {
+               (wholeFrameRepeats(code) || OwnHoldShape(code, codes_) || sameTransmission)) {
       // Another frame of the key being held, not a new press: its remote repeats the whole
       // frame, or follows each frame with a shape of the key's own. A remote that says a key
       // is held with a repeat code makes a quick second press of it a press.

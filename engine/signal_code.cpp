@@ -171,6 +171,10 @@ bool patternsAlike(const SlotPattern& a, const SlotPattern& b) {
   return similarAndMerge(copy, b) == 0;
 }
 
+bool wholeFrameRepeats(const SignalCode& code) {
+  return code.codeFlag != 0 && patternsAlike(code.pattern1, code.pattern2);
+}
+
 int markCount(const SlotPattern& pattern) {
   int marks = 0;
   for (std::size_t i = 0; i < pattern.size(); ++i) {

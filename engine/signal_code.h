@@ -79,6 +79,11 @@ bool patternsEqual(const SlotPattern& a, const SlotPattern& b);
 // Whether similarAndMerge would take A and B for one shape; neither is changed.
 bool patternsAlike(const SlotPattern& a, const SlotPattern& b);
 
+// A press-and-repeat code whose hold shape is its press shape: the remote repeats its whole
+// frame while the key is held (Sony, Samsung, Panasonic), so a press and the frames of a hold
+// look alike and only the silence between them tells them apart.
+bool wholeFrameRepeats(const SignalCode& code);
+
 // How many marks (runs of active slots) the pattern holds.
 int markCount(const SlotPattern& pattern);
 

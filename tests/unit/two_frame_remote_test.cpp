@@ -40,17 +40,23 @@ std::string ComplementPairRemote(int keys) {
   return text + " end raw_codes\nend remote\n";
 }
 
-// NEC-style frames: a prefix that every key sends first, 25 ms, then the key's own frame.
+// An NEC-style frame of a shared-prefix remote: the prefix every key sends first, or key
+// `k`'s own frame.
+std::string NecFrame(std::uint32_t code) {
+  return "8500 4200 " + Bits(code, 32, 560, 520, 1560) + "560";
+}
+std::string PrefixFrame() { return NecFrame(0xFA05A55Au); }
+std::string OwnFrame(int k) {
+  const std::uint32_t command = 0x13u * std::uint32_t(k + 1) & 0xFFu;
+  return NecFrame(0xA55Au | (command << 16) | ((~command & 0xFFu) << 24));
+}
+
+// A prefix that every key sends first, 25 ms, then the key's own frame.
 std::string SharedPrefixRemote(int keys) {
-  const auto frame = [](std::uint32_t code) {
-    return "8500 4200 " + Bits(code, 32, 560, 520, 1560) + "560";
-  };
   std::string text = "begin remote\n name prefix\n flags RAW_CODES\n gap 25000\n begin raw_codes\n";
   for (int k = 0; k < keys; ++k) {
-    const std::uint32_t command = 0x13u * std::uint32_t(k + 1) & 0xFFu;
-    const std::uint32_t own = 0xA55Au | (command << 16) | ((~command & 0xFFu) << 24);
-    text += "  name K" + std::to_string(k) + "\n   " + frame(0xFA05A55Au) + " 25000 " +
-            frame(own) + "\n";
+    text += "  name K" + std::to_string(k) + "\n   " + PrefixFrame() + " 25000 " + OwnFrame(k) +
+            "\n";
   }
   return text + " end raw_codes\nend remote\n";
 }
@@ -90,14 +96,10 @@ TEST(TwoFrameRemoteTest, EveryKeyTrainsFromTheFrameAPressLeavesAndEveryPressCoun
 // prefix, own frame. The recording of `broken` lost its first own frame to two lone flashes,
 // so its first pair begins with the prefix twice.
 std::string SharedPrefixCaptures(int keys, int broken) {
-  const auto frame = [](std::uint32_t code) {
-    return "8500 4200 " + Bits(code, 32, 560, 520, 1560) + "560";
-  };
-  const std::string prefix = frame(0xFA05A55Au);
+  const std::string prefix = PrefixFrame();
   std::string text = "Filetype: IR signals file\nVersion: 1\n";
   for (int k = 0; k < keys; ++k) {
-    const std::uint32_t command = 0x13u * std::uint32_t(k + 1) & 0xFFu;
-    const std::string own = frame(0xA55Au | (command << 16) | ((~command & 0xFFu) << 24));
+    const std::string own = OwnFrame(k);
     const std::string first = k == broken ? "3700 24900 4300" : own;
     text += "#\nname: K" + std::to_string(k) + "\ntype: raw\nfrequency: 38000\n" +
             "duty_cycle: 0.33\ndata: " + prefix + " 25000 " + first + " 25000 " + prefix +
