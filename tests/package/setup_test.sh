@@ -32,7 +32,14 @@ wine() { /usr/lib/wine/wine64 "$@" 2>>"$work/wine-stderr.log"; }
 probe() { wine "$helpers/wine_probe.exe" "$@"; }
 reg_has() { wine reg query "$1" ${2:+/v "$2"} >/dev/null; }
 reg_lacks() { ! reg_has "$@"; }
-reg_value() { wine reg query "$1" /v "$2" | tr -d '\r' | awk -v n="$2" '$1 == n { $1 = ""; $2 = ""; sub(/^ +/, ""); print }'; }
+reg_value_once() { wine reg query "$1" /v "$2" | tr -d '\r' | awk -v n="$2" '$1 == n { $1 = ""; $2 = ""; sub(/^ +/, ""); print }'; }
+# A reg process started while Wine is busy now and then answers nothing (one run in a dozen):
+# a value expected present is asked again, until a deadline.
+reg_value() {
+  local value deadline=$((SECONDS + 10))
+  until value=$(reg_value_once "$1" "$2") && [ -n "$value" ] || [ $SECONDS -ge $deadline ]; do :; done
+  printf '%s\n' "$value"
+}
 
 fail() { echo "    $*"; failures=$((failures + 1)); case_failed=1; }
 check() { local what=$1; shift; "$@" || fail "$what"; }
