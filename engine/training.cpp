@@ -1,6 +1,8 @@
 // Training: guides the user through holds and sharp presses, decides the code's form,
 // refuses duplicates and stores the code.
 
+#include <algorithm>
+#include <cstddef>
 #include <utility>
 
 #include "engine/code_registry.h"
@@ -49,6 +51,31 @@ bool ShapeWithStrays(const SlotPattern& shape, const SlotPattern& withStrays) {
     strays = strays || stray;
   }
   return strays;
+}
+
+// `shape` without its runs of at most kStrayRunSlots slots.
+SlotPattern WithoutStrays(const SlotPattern& shape) {
+  SlotPattern out = shape;
+  for (std::size_t i = 0; i < out.size();) {
+    std::size_t end = i;
+    while (end < out.size() && out[end] != 0) ++end;
+    if (end > i && end - i <= kStrayRunSlots) {
+      std::fill(out.begin() + std::ptrdiff_t(i), out.begin() + std::ptrdiff_t(end), 0);
+    }
+    i = end > i ? end : i + 1;
+  }
+  return out;
+}
+
+// Whether two held captures show one shape. A remote that sends its frame before repeating a
+// shorter code leaves that frame in one train of each capture, and its strays fall differently
+// from capture to capture: alike without them is alike. Alike as they stand, the first becomes
+// both; alike only without strays, it stays as captured, since its strays are the key's own
+// frame and make the hold shape the key's own (a second frame of the press continues it).
+bool HoldsAlike(SlotPattern& first, const SlotPattern& second) {
+  if (similarAndMerge(first, second) == 0) return true;
+  SlotPattern bare = WithoutStrays(first);
+  return NamesAKey(bare) && similarAndMerge(bare, WithoutStrays(second)) == 0;
 }
 }  // namespace
 
@@ -138,7 +165,7 @@ int RCListener::trainButton(int button) {
   const bool framePairs = SendsFramePairs(holdHalves);
   const bool frameCycle = codeCount_ >= kSeparateTrains && MostCapturesCycle(holdHalves);
   const SlotPattern firstHold = hold[0];
-  const bool holdsAlike = similarAndMerge(hold[0], hold[1]) == 0;
+  const bool holdsAlike = HoldsAlike(hold[0], hold[1]);
 
   if (framePairs || frameCycle || holdsAlike) {
     // Every held press looks alike: the remote repeats one fixed shape (or pair) while a key

@@ -245,6 +245,23 @@ TEST_F(TrainingTest, HoldsThatDifferOnlyByStraySlotsAreNotAnAlternatingCode) {
   EXPECT_EQ(Train(button), NotTrained) << "the strays in the first hold";
 }
 
+// A remote that sends its frame before the repeat code leaves strays of that frame in one
+// train of each hold, and they fall differently from hold to hold: the holds are still one
+// shape, the repeat code, not two shapes taking turns.
+TEST_F(TrainingTest, HoldsWhoseStraysFallDifferentlyAreOneShape) {
+  const auto dottedFrom = [&](int fromUs) {
+    Shape shape = user.repeat;
+    for (int at : {fromUs, fromUs + 3000, fromUs + 6000}) shape.push_back({at, 0});
+    return shape;
+  };
+  user.holds = {dottedFrom(15000), dottedFrom(16500), dottedFrom(15000), dottedFrom(16500)};
+  user.sharps = {a, a};
+  EXPECT_EQ(Train(3), TrainedPressRepeat);
+  ASSERT_TRUE(engine.hasCode(3));
+  std::lock_guard<std::mutex> lock(engine.CodeListLock());
+  EXPECT_EQ(engine.findCode(3)->codeFlag, 1);
+}
+
 TEST_F(TrainingTest, DifferingSharpPressesAreRefusedAfterOldCodeWasRemoved) {
   user.holds = {a, b, a, b};
   ASSERT_EQ(Train(6), TrainedAlternating);
