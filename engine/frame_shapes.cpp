@@ -75,10 +75,10 @@ bool PressShapeBesideHoldShape(const std::vector<CaptureParts>& halves, const Sl
   bool first = true;
   for (const CaptureParts& h : halves) {
     if (patternsAlike(h.odd, h.even)) return false;
-    const bool oddIsHold = patternsAlike(h.odd, hold);
-    const bool evenIsHold = patternsAlike(h.even, hold);
-    if (oddIsHold == evenIsHold) return false;
-    const SlotPattern& other = oddIsHold ? h.even : h.odd;
+    const bool oddSpent = patternsAlike(h.odd, hold) || markCount(h.odd) < kFewestMarksOfAFrame;
+    const bool evenSpent = patternsAlike(h.even, hold) || markCount(h.even) < kFewestMarksOfAFrame;
+    if (oddSpent == evenSpent) return false;
+    const SlotPattern& other = oddSpent ? h.even : h.odd;
     if (first) {
       press = other;
       first = false;

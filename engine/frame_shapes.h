@@ -14,6 +14,11 @@ namespace ovalink {
 // frames come round again.
 constexpr int kSeparateTrains = 5;
 
+// A key's frame carries its code in marks. A shape of none (a limit no slot reached) would
+// match only silence; one of a single mark is a lone flash or a broken leader, which a
+// fragment of any other key's signal would fit.
+constexpr int kFewestMarksOfAFrame = 2;
+
 // The odd and the even trains of one captured pattern, each thresholded on its own, and its
 // first trains one by one, each a pattern of every slot it has an event in.
 struct CaptureParts {
@@ -30,7 +35,9 @@ bool SomeTrainFills(const SlotPattern& shape, const std::vector<CaptureParts>& c
 // Some remotes (Sharp's) follow every frame with a second shape, its complement, and repeat
 // only that while held. Each sharp keystroke is then two trains of different shapes, which
 // together make a pattern no single train matches. When the odd and the even trains of every
-// sharp capture differ and one half is the hold shape, the other half is the press shape.
+// sharp capture differ and one half is the hold shape, the other half is the press shape. So
+// it is when one half is a lone flash or leader that each keystroke sends before its frame:
+// summed with the frame it fills the frame's first space.
 bool PressShapeBesideHoldShape(const std::vector<CaptureParts>& halves, const SlotPattern& hold,
                                SlotPattern& out);
 

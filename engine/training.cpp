@@ -23,10 +23,6 @@ constexpr int kSharpPatterns = 2;
 // character lost from one of two trains must not cut a hole in the shape.
 int HalfLimit(int limit) { return (limit + 1) / 2; }
 
-// A key's frame carries its code in marks. A shape of none (a limit no slot reached) would
-// match only silence; one of a single mark is a lone flash or a broken leader, which a
-// fragment of any other key's signal would fit.
-constexpr int kFewestMarksOfAFrame = 2;
 bool NamesAKey(const SlotPattern& shape) { return markCount(shape) >= kFewestMarksOfAFrame; }
 
 // A mark of any remote spans more slots than this (NEC's shortest, 0.56 ms, spans five or six).

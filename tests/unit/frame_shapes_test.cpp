@@ -137,6 +137,31 @@ TEST(SomeTrainFillsTest, EveryMarkOfTheShapeMustBeLitInOneTrain) {
 
 // One frame as captures at different timing show it: every edge may lie two slots off, a mark
 // may not be missing, and a mark three slots off is another frame.
+// A keystroke whose every frame follows a lone flash leaves the flash in one half of each sharp
+// capture and the frame in the other: the frame alone is the press shape, not its sum with the
+// flash, which fills the frame's first space. A half of two marks that is not the hold shape
+// is a frame of its own, and the halves say nothing.
+TEST(PressShapeBesideHoldShapeTest, AHalfOfOneMarkIsSpentLikeTheHoldShape) {
+  const SlotPattern repeat = Runs({{0, 90}, {113, 119}});
+  const SlotPattern frame = Runs({{0, 3}, {8, 94}, {139, 145}, {163, 168}, {186, 191}});
+  const auto halves = [](const SlotPattern& odd, const SlotPattern& even) {
+    CaptureParts parts;
+    parts.odd = odd;
+    parts.even = even;
+    return parts;
+  };
+  const SlotPattern flash = Runs({{0, 34}});
+  SlotPattern press{};
+  ASSERT_TRUE(PressShapeBesideHoldShape({halves(flash, frame), halves(frame, flash)}, repeat, press));
+  EXPECT_TRUE(patternsEqual(press, frame));
+  ASSERT_TRUE(PressShapeBesideHoldShape({halves(repeat, frame)}, repeat, press));
+  EXPECT_TRUE(patternsEqual(press, frame));
+
+  const SlotPattern twoMarks = Runs({{0, 34}, {60, 66}});
+  EXPECT_FALSE(PressShapeBesideHoldShape({halves(twoMarks, frame)}, repeat, press));
+  EXPECT_FALSE(PressShapeBesideHoldShape({halves(flash, repeat)}, repeat, press)) << "nothing left";
+}
+
 TEST(SameFrameTest, EveryEdgeWithinTwoSlots) {
   const SlotPattern frame = Runs({{0, 84}, {128, 133}, {149, 154}, {160, 165}});
   EXPECT_TRUE(SameFrame(frame, frame));

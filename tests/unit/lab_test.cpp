@@ -259,6 +259,23 @@ TEST(LabEndToEndTest, HoldsThatDifferOnlyByStraysOfTheFrameAreOneShape) {
   EXPECT_EQ(jittery.wrong + jittery.extra, 0);
 }
 
+// Evolution's `In2` sends a lone flash before every frame, and a glitch 0.4 ms before the
+// frame's leader. Each sharp capture holds the flashes in one half and the frames in the
+// other; their sum filled the space between glitch and leader, and every train of the key,
+// which shows that space, lay across its press shape: the key was refused, or trained and
+// missed.
+TEST(LabEndToEndTest, AFlashBeforeEveryFrameIsNoPartOfThePressShape) {
+  const sim::Remote remote = CapturedRemote("Multimedia_Evolution_Evolution_4x1_HDMI_Switch.ir");
+  for (std::uint64_t seed : {1u, 3u}) {
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    const BenchResult r = SeededBench(remote, seed, 200);
+    ASSERT_EQ(remote.keys[0].name, "In2");
+    EXPECT_EQ(r.trainingResults[0], TrainedPressRepeat);
+    EXPECT_EQ(r.wrong + r.extra, 0);
+    EXPECT_GE(r.longCorrect * 100, r.longPresses * 99);
+  }
+}
+
 // Training tells which phantoms no recognition could avoid: a key the engine cannot tell from
 // another is refused beside that key, and only beside it.
 TEST(LabEndToEndTest, TrainingTellsAKeyAlikeTheOneItFired) {
