@@ -73,10 +73,13 @@ bool PressShapeBesideHoldShape(const std::vector<CaptureParts>& halves, const Sl
                                SlotPattern& out) {
   SlotPattern press{};
   bool first = true;
+  const auto spent = [&hold](const SlotPattern& half) {
+    return patternsAlike(half, hold) || markCount(half) < kFewestMarksOfAFrame;
+  };
   for (const CaptureParts& h : halves) {
     if (patternsAlike(h.odd, h.even)) return false;
-    const bool oddSpent = patternsAlike(h.odd, hold) || markCount(h.odd) < kFewestMarksOfAFrame;
-    const bool evenSpent = patternsAlike(h.even, hold) || markCount(h.even) < kFewestMarksOfAFrame;
+    const bool oddSpent = spent(h.odd);
+    const bool evenSpent = spent(h.even);
     if (oddSpent == evenSpent) return false;
     const SlotPattern& other = oddSpent ? h.even : h.odd;
     if (first) {

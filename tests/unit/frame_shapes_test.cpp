@@ -135,8 +135,6 @@ TEST(SomeTrainFillsTest, EveryMarkOfTheShapeMustBeLitInOneTrain) {
       << "any capture's train";
 }
 
-// One frame as captures at different timing show it: every edge may lie two slots off, a mark
-// may not be missing, and a mark three slots off is another frame.
 // A keystroke whose every frame follows a lone flash leaves the flash in one half of each sharp
 // capture and the frame in the other: the frame alone is the press shape, not its sum with the
 // flash, which fills the frame's first space. A half of two marks that is not the hold shape
@@ -162,6 +160,8 @@ TEST(PressShapeBesideHoldShapeTest, AHalfOfOneMarkIsSpentLikeTheHoldShape) {
   EXPECT_FALSE(PressShapeBesideHoldShape({halves(flash, repeat)}, repeat, press)) << "nothing left";
 }
 
+// One frame as captures at different timing show it: every edge may lie two slots off, a mark
+// may not be missing, and a mark three slots off is another frame.
 TEST(SameFrameTest, EveryEdgeWithinTwoSlots) {
   const SlotPattern frame = Runs({{0, 84}, {128, 133}, {149, 154}, {160, 165}});
   EXPECT_TRUE(SameFrame(frame, frame));
