@@ -30,15 +30,16 @@ bool CyclesThreeFrames(const CaptureParts& parts) {
          !patternsAlike(t[0], t[2]) && !patternsAlike(t[1], t[2]);
 }
 
-// Which of `shapes` a capture's first train is, when its trains run through them in turn;
-// -1 when they do not.
-int CyclePhase(const CaptureParts& capture, const std::array<SlotPattern, 3>& shapes) {
+// Which of `shapes` a capture's first train is, when its trains run through them in turn
+// with at most `unlike` of the three unlike their shape; -1 when they do not.
+int CyclePhase(const CaptureParts& capture, const std::array<SlotPattern, 3>& shapes,
+               int unlike = 0) {
   for (int phase = 0; phase < 3; ++phase) {
-    bool fits = true;
-    for (int i = 0; i < 3 && fits; ++i) {
-      fits = patternsAlike(capture.first[i], shapes[(phase + i) % 3]);
+    int misses = 0;
+    for (int i = 0; i < 3; ++i) {
+      if (!patternsAlike(capture.first[i], shapes[(phase + i) % 3])) ++misses;
     }
-    if (fits) return phase;
+    if (misses <= unlike) return phase;
   }
   return -1;
 }
@@ -180,9 +181,14 @@ bool ShapesOfFrameCycle(const std::vector<CaptureParts>& holds,
         if (++garbled > kGarbledCapturesTolerated) return false;
         continue;
       }
-      // A capture that runs through other frames is of another key.
       const int phase = CyclePhase(capture, shapes);
-      if (phase < 0) return false;
+      if (phase < 0) {
+        // A capture that runs through other frames is of another key; one that lost a
+        // character or cut a mark in one frame of three is garbled.
+        if (CyclePhase(capture, shapes, 1) < 0) return false;
+        if (++garbled > kGarbledCapturesTolerated) return false;
+        continue;
+      }
       ++capturesAtPhase[phase];
       const std::array<SlotPattern, 3> trains = CycleShapes(capture);
       for (int i = 0; i < 3; ++i) {

@@ -80,7 +80,16 @@ TEST(FrameCycleTest, RefusesCapturesThatDisagree) {
   EXPECT_EQ(press, kFirst);
   EXPECT_FALSE(ShapesOfFrameCycle({Garbled(), AfterFirst(), AfterFirst(), AfterFirst()},
                                   {AfterFirst(), Garbled()}, press, hold));
-  // A capture of another key's frames.
+  // So is a capture of which one frame lost a character: its other two are the key's.
+  CaptureParts oneFrameCut = AfterFirst();
+  for (int i = 153; i <= 155; ++i) oneFrameCut.first[2][std::size_t(i)] = 0;
+  ASSERT_TRUE(MostCapturesCycle({oneFrameCut}));
+  EXPECT_TRUE(ShapesOfFrameCycle({AfterFirst(), AfterFirst(), oneFrameCut, AfterFirst()},
+                                 {AfterFirst(), AfterFirst()}, press, hold));
+  EXPECT_EQ(press, kFirst);
+  EXPECT_FALSE(ShapesOfFrameCycle({AfterFirst(), AfterFirst(), oneFrameCut, AfterFirst()},
+                                  {AfterFirst(), Garbled()}, press, hold));
+  // A capture of another key's frames: two of its three are unlike.
   const SlotPattern otherFirst = Runs({{0, 25}, {34, 42}, {135, 160}, {178, 211}});
   const SlotPattern otherSecond = Runs({{0, 25}, {34, 42}, {68, 77}, {135, 160}, {177, 202}});
   const CaptureParts other = Trains(otherSecond, kCommon, otherFirst, otherSecond, kCommon);
