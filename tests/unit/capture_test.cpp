@@ -189,6 +189,21 @@ TEST_F(CaptureTest, FramesAfterARefusedProbeAreWatchedForClosely) {
   EXPECT_LT(pc.clock.NowNs(), 230 * kMs);
 }
 
+// The close watch lasts 150 ms from the end of the refused probe, which comes 15 ms after its
+// last character (at 0.5 ms). A 3 ms frame that starts within it is met while it lasts and
+// proves the remote, so the frame after it is recorded; one that starts later falls between
+// two idle polls, leaves only its latched status, and the frame after it is probed instead.
+TEST(CloseWatchTest, AShortFrameIsMetWhileTheWatchLastsAndMissedAfter) {
+  for (const std::int64_t atUs : {165'400, 166'400}) {
+    FreshCapture fresh;
+    fresh.pc.input.AddBurst(0, 1 + 5, 100 * kUs);  // the tail of a frame: refused
+    fresh.pc.input.AddBurst(atUs * kUs, 31, 100 * kUs);
+    fresh.pc.input.AddBurst((atUs + 40'000) * kUs, 40, 100 * kUs);
+    const auto [trains, times] = fresh.Capture(1);
+    EXPECT_EQ(trains, atUs < 166'000 ? 1 : 0) << atUs << " us";
+  }
+}
+
 // The close watch lasts a frame period: a stray event does not keep the poll busy.
 TEST_F(CaptureTest, CloseWatchEndsAfterAFramePeriod) {
   pc.input.AddBurst(0, 1, 100 * kUs);
