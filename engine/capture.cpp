@@ -173,11 +173,10 @@ int RCListener::CaptureTrains(SlotHistogram& histogram, int trainsWanted, int st
   }
 }
 
-int RCListener::CaptureFollowingTrain(SlotHistogram& histogram) {
+int RCListener::CaptureFollowingTrain(SlotHistogram& histogram, std::int64_t withinMs) {
   const std::int64_t frequency = clock_.Frequency();
   const std::int64_t waited = clock_.Counter() - lastActivityTicks_;
-  const double window =
-      double(kSameTransmissionSilenceMs) / 1000.0 - double(waited) / double(frequency);
+  const double window = double(withinMs) / 1000.0 - double(waited) / double(frequency);
   int recorded = 0;
   if (window > 0) {
     TimeCriticalSection critical(clock_);

@@ -60,9 +60,9 @@ class RCListener : public Port {
   int CaptureTrains(SlotHistogram& histogram, int trainsWanted, int step, int steps,
                     SlotHistogram* evenTrains = nullptr, SeparateTrains* firstTrains = nullptr);
   // The next train of the transmission whose train was just recorded, with no probe before
-  // it: 1 when one began within kSameTransmissionSilenceMs of its end and was long enough,
-  // else 0. The press keeps the silence and the probe measured before that train.
-  int CaptureFollowingTrain(SlotHistogram& histogram);
+  // it: 1 when one began within `withinMs` of its end and was long enough, else 0. The press
+  // keeps the silence and the probe measured before that train.
+  int CaptureFollowingTrain(SlotHistogram& histogram, std::int64_t withinMs);
   static int AddToHistogram(SlotHistogram& histogram, double timeMs);
   // Past the histogram's span, a silence this long ends a train: frames too close for the
   // usual silence (Sony 20-bit, JVC's headerless repeats, some lighting remotes) end there.
@@ -149,6 +149,7 @@ class RCListener : public Port {
   bool probeRefused_ = false;         // the latest probe found too few events
   int probeEvents_ = 0;               // events of the latest probe that proved a remote
   bool followOnPending_ = false;      // the next recognition records the next train at once
+  std::int64_t followOnWithinMs_ = 0;  // if it starts within this long
   bool pauseCarried_ = false;         // the next probe keeps the silence measured before
   std::vector<double> trainTimes_;  // reused: no allocation per train once grown
 };

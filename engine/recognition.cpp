@@ -238,7 +238,8 @@ std::uint16_t RCListener::recognise() {
   SlotHistogram histogram{};
   // When no train follows in time, the press went no further: listen as usual.
   const bool followOn =
-      std::exchange(followOnPending_, false) && CaptureFollowingTrain(histogram) == 1;
+      std::exchange(followOnPending_, false) &&
+      CaptureFollowingTrain(histogram, followOnWithinMs_) == 1;
   if (!followOn && CaptureTrains(histogram, 1, 0, 1) != 1) return kNoPress;
   const auto silenceUnder = [this](std::int64_t ms) {
     return silenceBeforeTicks_ != kNeverTicks && silenceBeforeTicks_ < ms * clock_.Frequency() / 1000;
@@ -365,6 +366,14 @@ std::uint16_t RCListener::recognise() {
   // which a press's frame follows (a lone flash before it): probing again would spend it.
   followOnPending_ = !followOn && !presses.Found() &&
                      (holdShapes.Found() || repeat.Found() || pauseCarried_) && result == kNoPress;
+  // A frame pair's halves lie closer than anyone presses twice. The frame behind a lone
+  // flash may lie further (a recorder's truncated frame, a flash, then the frame: 128 ms),
+  // and within a held key's silence of it still belongs to the press the flash began. A
+  // fragment of more marks ends a frame, and the next one follows as closely as ever.
+  followOnWithinMs_ =
+      pauseCarried_ && markCount(thresholdPattern(histogram, 1)) < kFewestMarksOfAFrame
+          ? kHeldKeySilenceMs
+          : kSameTransmissionSilenceMs;
   ReportLevel(presses.Found() || holdShapes.Found() || repeat.Found()
                   ? 100
                   : matchPercent(matched, total));

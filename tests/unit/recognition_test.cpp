@@ -504,6 +504,41 @@ TEST_F(RecognitionTest, AfterAPauseTheFrameBehindAFragmentIsThePress) {
   EXPECT_EQ(tapBehindAFlash(199'500), kNoPress) << "within a held key's silence";
 }
 
+// The frame behind a lone flash may come later than the second half of a frame pair (a
+// recorder's truncated frame, a flash 27 ms after it, the whole frame 128 ms after that):
+// within a held key's silence of the flash it is still the press the flash began, and is
+// recorded at once; later, the probe spends it. A fragment of two marks ends a frame, and
+// what comes later than a frame pair's halves is another transmission, which the probe spends.
+TEST_F(RecognitionTest, TheFrameBehindALoneFlashIsRecordedWithinAHeldKeysSilence) {
+  StoreCode(7, kPressRepeatForm, PatternOf(shapeA), PatternOf(repeatShape));
+  StoreCode(8, kPressRepeatForm, PatternOf(shapeB), PatternOf(repeatShape));
+  lastPressEndNs = pc.clock.NowNs();
+  ASSERT_EQ(PressAfterSilence(shapeA, 1'000'000), 7);
+  const test::Shape flash = {{0, 910}};
+  const test::Shape twoMarks = {{0, 910}, {1500, 500}};
+  struct Case {
+    const test::Shape* fragment;
+    std::int64_t afterUs;
+    std::uint16_t expected;
+  };
+  for (const Case c : {Case{&flash, 200'500, kNoPress}, Case{&flash, 199'500, 8},
+                       Case{&twoMarks, 120'000, kNoPress}, Case{&twoMarks, 60'000, 8}}) {
+    const std::int64_t start = lastPressEndNs + 1000 * kMs;
+    pc.clock.Advance(start - pc.clock.NowNs());
+    test::AddFrame(pc.input, start, shapeB);  // the probe's
+    const std::int64_t fragmentAt = start + test::kFramePeriodNs;
+    test::AddFrame(pc.input, fragmentAt, *c.fragment);
+    const std::int64_t frameAt =
+        test::FrameEndNs(fragmentAt, *c.fragment) + c.afterUs * SimulatedPc::kUs;
+    test::AddFrame(pc.input, frameAt, shapeB);
+    lastPressEndNs = test::FrameEndNs(frameAt, shapeB);
+    EXPECT_EQ(engine.recognise(), kNoPress) << "the fragment";
+    const std::uint16_t value = engine.recognise();
+    EXPECT_EQ(value == kNoPress ? value : value & ~kAlternateMarker, c.expected)
+        << c.fragment->size() << " marks, " << c.afterUs << " us after";
+  }
+}
+
 // With one code stored nothing shows that its hold shape is that key's own and not every
 // key's: after nothing recognised, it repeats nothing (a held untrained key of the same
 // remote sends it too).
