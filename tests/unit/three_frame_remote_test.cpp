@@ -60,8 +60,8 @@ TEST(ThreeFrameRemoteTest, KeysTrainApartAndNeitherOthersNorUntrainedKeysFireThe
 
 // At seed 7 one capture of K8 cut a mark of one frame; the three frames were then not told
 // apart, and K8 trained as their sum, which nearly every frame of every key fits: K8 fired in
-// 55 of 60 presses of the other keys. A capture wrong in one frame of three is now left out as garbled, and a key
-// whose frames cannot be told apart is not trained.
+// 55 of 60 presses of the other keys. A capture wrong in one frame of three is now left out
+// as garbled.
 TEST(ThreeFrameRemoteTest, ACaptureWithOneFrameCutLeavesTheFramesApart) {
   const sim::Remote remote = sim::ParseIrFile(ThreeFrameRemote(12), "three_frames.ir");
   BenchSettings settings;
