@@ -136,6 +136,8 @@ class RCListener : public Port {
   std::uint16_t lastCode_ = 0xFFFF;
   // The last value recognised as a press or its repeat (never 0xFFFF after the first).
   std::uint16_t lastPress_ = 0xFFFF;
+  // Whether no pause has passed since then: the hold under way is still that press's.
+  bool inPressHold_ = false;
   // When the remote was last heard, to tell a held key's frames from new presses.
   std::int64_t lastActivityTicks_ = 0;
   bool sawActivity_ = false;

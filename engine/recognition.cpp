@@ -339,12 +339,13 @@ std::uint16_t RCListener::recognise() {
     if (code.codeFlag == 0) {
       result = chosen.second ? static_cast<std::uint16_t>(code.button | kAlternateMarker)
                              : code.button;
-    } else if (sameHold && lastPress_ != kNoPress &&
+    } else if (sameHold && inPressHold_ && lastPress_ != kNoPress &&
                (lastPress_ & ~kAlternateMarker) == code.button &&
                (wholeFrameRepeats(code) || OwnHoldShape(code, codes_) || sameTransmission)) {
       // Another frame of the key being held, not a new press: its remote repeats the whole
       // frame, or follows each frame with a shape of the key's own. A remote that says a key
-      // is held with a repeat code makes a quick second press of it a press.
+      // is held with a repeat code makes a quick second press of it a press. A hold that began
+      // after a pause with a train that named nothing (a key nobody trained) is not its hold.
       result = lastPress_;
     } else {
       // Against the last value posted, not the last step's: an unrecognised train in
@@ -357,8 +358,9 @@ std::uint16_t RCListener::recognise() {
   // a fragment (a glitch, a broken frame), no press: the press begins after it, and the next
   // step's silence is still the pause. A train as long may be the frame of a key nobody
   // trained, whose hold must not look like one that follows a pause.
+  const bool loneFlash = markCount(thresholdPattern(histogram, 1)) < kFewestMarksOfAFrame;
   pauseCarried_ = !sameHold && !presses.Found() && !holdShapes.Found() && !repeat.Found() &&
-                  EventCount(histogram) < probeEvents_;
+                  (EventCount(histogram) < probeEvents_ || loneFlash);
   // A train that only hold shapes fit and that names nothing may be the half of a frame pair
   // that several keys share. Probing again would spend the key's own half and record the
   // shared one of the next pair, in step with it for the whole hold: the next train is
@@ -370,16 +372,16 @@ std::uint16_t RCListener::recognise() {
   // flash may lie further (a recorder's truncated frame, a flash, then the frame: 128 ms),
   // and within a held key's silence of it still belongs to the press the flash began. A
   // fragment of more marks ends a frame, and the next one follows as closely as ever.
-  followOnWithinMs_ =
-      pauseCarried_ && markCount(thresholdPattern(histogram, 1)) < kFewestMarksOfAFrame
-          ? kHeldKeySilenceMs
-          : kSameTransmissionSilenceMs;
+  followOnWithinMs_ = pauseCarried_ && loneFlash ? kHeldKeySilenceMs : kSameTransmissionSilenceMs;
   ReportLevel(presses.Found() || holdShapes.Found() || repeat.Found()
                   ? 100
                   : matchPercent(matched, total));
   if (result != kNoPress) {
     lastRecognitionTime_ = clock_.CalendarSeconds();
     lastPress_ = result;
+    inPressHold_ = true;
+  } else if (!sameHold) {
+    inPressHold_ = false;
   }
   lastCode_ = result;
   return result;

@@ -457,28 +457,51 @@ TEST_F(RecognitionTest, AKeysOwnFrameAfterASharedFirstFrameIsThePress) {
 // After a pause, a train that fits no shape and is shorter than the frame the probe spent (a
 // glitch, a broken frame) starts no hold: the key's frames after it are a new press, not the
 // last press held, however close they follow it. Within a held key's silence it is part of
-// the hold, and a train as long as the probe's may be a frame of a key nobody trained, whose
-// hold must not count as after a pause. The probe hears 16 events of its frame; the glitch
-// brings 15 with a 910 us mark, 16 with 920 us.
+// the hold. A train as long may be a frame of a key nobody trained: the key's frames close
+// behind it are no hold of the key's last press either. The probe hears 16 events of its
+// frame; the glitch brings 15 with a 910 us mark, and two marks of 600 us bring 20.
 TEST_F(RecognitionTest, AfterAPauseAFragmentThatFitsNothingLeavesThePauseToTheFramesAfterIt) {
   StoreCode(7, kPressRepeatForm, PatternOf(shapeA), PatternOf(repeatShape));
   StoreCode(8, kPressRepeatForm, PatternOf(shapeB), PatternOf(repeatShape));
   lastPressEndNs = pc.clock.NowNs();
   ASSERT_EQ(PressAfterSilence(shapeA, 1'000'000), 7);
-  const auto pressAfterGlitch = [&](std::int64_t silenceUs, int glitchUs) {
+  const auto pressAfterGlitch = [&](std::int64_t silenceUs, const test::Shape& glitch) {
     const std::int64_t start = lastPressEndNs + silenceUs * SimulatedPc::kUs;
     pc.clock.Advance(start - pc.clock.NowNs());
     test::AddFrame(pc.input, start, {{0, 1000}});  // the probe's
-    test::AddFrame(pc.input, start + test::kFramePeriodNs, {{0, glitchUs}});
+    test::AddFrame(pc.input, start + test::kFramePeriodNs, glitch);
     // Three frames: the idle poll may meet the first only as it ends.
     test::AddPress(pc.input, start + 2 * test::kFramePeriodNs, shapeA, 3);
     lastPressEndNs = test::FrameEndNs(start + 4 * test::kFramePeriodNs, shapeA);
     EXPECT_EQ(engine.recognise(), kNoPress) << "the glitch";
     return engine.recognise();
   };
-  EXPECT_EQ(pressAfterGlitch(199'500, 910), 7) << "within a held key's silence";
-  EXPECT_EQ(pressAfterGlitch(200'500, 910), 0x8007) << "after a pause, a new press";
-  EXPECT_EQ(pressAfterGlitch(1'000'000, 920), 0x8007) << "as long as the probe's frame";
+  EXPECT_EQ(pressAfterGlitch(199'500, {{0, 910}}), 7) << "within a held key's silence";
+  EXPECT_EQ(pressAfterGlitch(200'500, {{0, 910}}), 0x8007) << "after a pause, a new press";
+  EXPECT_EQ(pressAfterGlitch(1'000'000, {{0, 600}, {800, 600}}), 7)
+      << "behind a train as long as the probe's frame, a new press too";
+}
+
+// After a pause, a train that fits nothing and is shorter than the probe's frame, or a lone
+// mark of any length (no key's frame is one mark), is a fragment: the one frame of a tap behind
+// it is recorded at once. Behind a train of two marks as long as the probe's frame the next
+// probe spends it.
+TEST_F(RecognitionTest, ALoneMarkOrATrainShorterThanTheProbesIsAFragment) {
+  StoreCode(8, kPressRepeatForm, PatternOf(shapeB), PatternOf(repeatShape));
+  const auto tapBehind = [&](const test::Shape& fragment) {
+    const std::int64_t start = pc.clock.NowNs() + 1000 * kMs;
+    pc.clock.Advance(start - pc.clock.NowNs());
+    test::AddFrame(pc.input, start, {{0, 1000}});  // the probe's
+    test::AddFrame(pc.input, start + test::kFramePeriodNs, fragment);
+    test::AddFrame(pc.input, start + 2 * test::kFramePeriodNs, shapeB);
+    EXPECT_EQ(engine.recognise(), kNoPress) << "the fragment";
+    const std::uint16_t value = engine.recognise();
+    pc.clock.Advance(1000 * kMs);
+    return value == kNoPress ? value : value & ~kAlternateMarker;
+  };
+  EXPECT_EQ(tapBehind({{0, 600}, {800, 300}}), 8) << "one event fewer than the probe's frame";
+  EXPECT_EQ(tapBehind({{0, 600}, {800, 310}}), kNoPress) << "as many events as the probe's frame";
+  EXPECT_EQ(tapBehind({{0, 3000}}), 8) << "one mark, longer than the probe's frame";
 }
 
 // A tap whose one frame follows a lone flash (a recorder's, or the remote's own before its
