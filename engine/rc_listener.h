@@ -151,6 +151,7 @@ class RCListener : public Port {
   bool probeRefused_ = false;         // the latest probe found too few events
   int probeEvents_ = 0;               // events of the latest probe that proved a remote
   bool followOnPending_ = false;      // the next recognition records the next train at once
+  bool followOnBehindFlash_ = false;  // and the train that asked for it was a lone flash
   std::int64_t followOnWithinMs_ = 0;  // if it starts within this long
   bool pauseCarried_ = false;         // the next probe keeps the silence measured before
   std::vector<double> trainTimes_;  // reused: no allocation per train once grown

@@ -366,8 +366,13 @@ std::uint16_t RCListener::recognise() {
   // shared one of the next pair, in step with it for the whole hold: the next train is
   // recorded at once instead, as the rest of this press. So is the train after a fragment,
   // which a press's frame follows (a lone flash before it): probing again would spend it.
-  followOnPending_ = !followOn && !presses.Found() &&
+  // A lone flash that followed on a train that fit nothing (a recorder's truncated frame) may
+  // still have the whole frame behind it; behind two flashes in a row lies a frame pair, whose
+  // first the probe is to spend.
+  const bool flashBehindTrain = followOn && loneFlash && !followOnBehindFlash_;
+  followOnPending_ = (!followOn || flashBehindTrain) && !presses.Found() &&
                      (holdShapes.Found() || repeat.Found() || pauseCarried_) && result == kNoPress;
+  followOnBehindFlash_ = loneFlash;
   // A frame pair's halves lie closer than anyone presses twice. The frame behind a lone
   // flash may lie further (a recorder's truncated frame, a flash, then the frame: 128 ms),
   // and within a held key's silence of it still belongs to the press the flash began. A

@@ -562,6 +562,35 @@ TEST_F(RecognitionTest, TheFrameBehindALoneFlashIsRecordedWithinAHeldKeysSilence
   }
 }
 
+// A recorder's truncated frame, a flash 27 ms behind it and the whole frame 128 ms after that:
+// the flash follows on the truncated frame, and the frame on the flash. Two flashes in a row
+// come before a frame pair, whose first frame the probe is to spend: the second is the key's.
+TEST_F(RecognitionTest, TheFrameBehindATruncatedFrameAndItsFlashIsThePress) {
+  StoreCode(8, kPressRepeatForm, PatternOf(shapeB), PatternOf(repeatShape));
+  const test::Shape truncated = {{0, 910}, {1500, 500}};  // fewer events than the probe's frame
+  const test::Shape flash = {{0, 1800}};
+  const test::Shape unknown = ShapeWithMarkAt(3000);
+  const auto tap = [&](std::vector<std::pair<const test::Shape*, std::int64_t>> trains) {
+    std::int64_t at = pc.clock.NowNs() + 1000 * kMs;
+    pc.clock.Advance(at - pc.clock.NowNs());
+    test::AddFrame(pc.input, at, shapeB);  // the probe's
+    at = test::FrameEndNs(at, shapeB);
+    for (const auto& [shape, afterMs] : trains) {
+      at += afterMs * kMs;
+      test::AddFrame(pc.input, at, *shape);
+      at = test::FrameEndNs(at, *shape);
+    }
+    EXPECT_EQ(engine.recognise(), kNoPress) << "the first train";
+    EXPECT_EQ(engine.recognise(), kNoPress) << "the flash behind it";
+    const std::uint16_t value = engine.recognise();
+    pc.clock.Advance(at + 1000 * kMs - pc.clock.NowNs());
+    return value == kNoPress ? value : value & ~kAlternateMarker;
+  };
+  EXPECT_EQ(tap({{&truncated, 25}, {&flash, 27}, {&shapeB, 128}}), 8) << "truncated, flash, frame";
+  EXPECT_EQ(tap({{&flash, 25}, {&flash, 25}, {&unknown, 25}, {&shapeB, 25}}), 8)
+      << "two flashes, a frame pair";
+}
+
 // With one code stored nothing shows that its hold shape is that key's own and not every
 // key's: after nothing recognised, it repeats nothing (a held untrained key of the same
 // remote sends it too).
