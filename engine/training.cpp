@@ -26,7 +26,9 @@ int HalfLimit(int limit) { return (limit + 1) / 2; }
 bool NamesAKey(const SlotPattern& shape) { return markCount(shape) >= kFewestMarksOfAFrame; }
 
 // A mark of any remote spans more slots than this (NEC's shortest, 0.56 ms, spans five or six).
-constexpr std::size_t kStrayRunSlots = 2;
+// Where a receiver starts a character on a low line too, one train meets two characters in
+// up to three slots running.
+constexpr std::size_t kStrayRunSlots = 3;
 
 // Whether `withStrays` is `shape` plus runs too short to be marks: every slot of `shape` is
 // in it (a mark edge one slot off aside), and what it adds lies in runs of at most

@@ -289,6 +289,17 @@ TEST(LabEndToEndTest, HoldsThatDifferOnlyByStraysOfTheFrameAreOneShape) {
   const BenchResult jittery = RunBench(remote, settings);
   EXPECT_EQ(pressRepeat(jittery), 10);
   EXPECT_EQ(jittery.wrong + jittery.extra, 0);
+
+  // Where a low line starts a character too, a stray run is up to three slots long: `Heat_down`
+  // trained alternating from two alike holds, and a second press of it posted the first's value.
+  sim::ReceiverParams lowLineStarts;
+  lowLineStarts.huntAfterBits = 6.5;
+  lowLineStarts.lowLineStartsCharacter = true;
+  settings = BenchSettings{};
+  settings.receiver = sim::RealisticReceiver(1, lowLineStarts);
+  const BenchResult startsOnLow = RunBench(remote, settings);
+  EXPECT_EQ(startsOnLow.wrong + startsOnLow.extra, 0);
+  EXPECT_GE(startsOnLow.longCorrect * 100, startsOnLow.longPresses * 99);
 }
 
 // Evolution's `In2` sends a lone flash before every frame, and a glitch 0.4 ms before the

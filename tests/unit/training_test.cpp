@@ -221,8 +221,8 @@ TEST_F(TrainingTest, PatternsThatDoNotPairUpAreRefusedWithNothingWritten) {
 
 // Holds that alternate between the repeat code and the repeat code with a few stray slots (a
 // hold whose first train was the press frame) are one shape, not an alternating code that
-// would claim every key's repeat code. Strays of two slots are refused; runs of three slots
-// (shorter than anything a remote sends) already make a second shape.
+// would claim every key's repeat code. Strays of up to three slots are refused; runs of four
+// slots (shorter than anything a remote sends) already make a second shape.
 TEST_F(TrainingTest, HoldsThatDifferOnlyByStraySlotsAreNotAnAlternatingCode) {
   const auto withMarksOf = [&](int lengthUs) {
     Shape shape = user.repeat;
@@ -234,7 +234,8 @@ TEST_F(TrainingTest, HoldsThatDifferOnlyByStraySlotsAreNotAnAlternatingCode) {
     int expected;
   };
   int button = 3;
-  for (const Case c : {Case{0, NotTrained}, Case{122, NotTrained}, Case{200, TrainedAlternating}}) {
+  for (const Case c : {Case{0, NotTrained}, Case{122, NotTrained}, Case{200, NotTrained},
+                       Case{300, TrainedAlternating}}) {
     const Shape dotted = withMarksOf(c.markUs);
     user.holds = {user.repeat, dotted, user.repeat, dotted};
     EXPECT_EQ(Train(button), c.expected) << c.markUs << " us marks";
