@@ -357,7 +357,8 @@ std::uint16_t RCListener::recognise() {
   // After a pause, a train that fits no shape and is shorter than the frame the probe spent is
   // a fragment (a glitch, a broken frame), no press: the press begins after it, and the next
   // step's silence is still the pause. A train as long may be the frame of a key nobody
-  // trained, whose hold must not look like one that follows a pause.
+  // trained, whose hold must not look like one that follows a pause; a lone mark is no key's
+  // frame, however long (a leader sent alone before the frame).
   const bool loneFlash = markCount(thresholdPattern(histogram, 1)) < kFewestMarksOfAFrame;
   pauseCarried_ = !sameHold && !presses.Found() && !holdShapes.Found() && !repeat.Found() &&
                   (EventCount(histogram) < probeEvents_ || loneFlash);

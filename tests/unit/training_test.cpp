@@ -230,7 +230,8 @@ TEST_F(TrainingTest, HoldsThatDifferOnlyByStraySlotsAreNotAnAlternatingCode) {
     return shape;
   };
   struct Case {
-    int markUs;  // characters 61 us apart: 0 us is one slot, 122 us two, 200 us up to three
+    int markUs;  // characters 61 us apart: 0 us is one slot, 122 us two, 200 us up to three,
+                 // 300 us up to four
     int expected;
   };
   int button = 3;
