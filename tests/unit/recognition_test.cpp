@@ -57,6 +57,10 @@ class RecognitionTest : public ::testing::Test {
     lastPressEndNs = test::FrameEndNs(start + test::kFramePeriodNs, shape);
     return engine.recognise();
   }
+  // The button a value names, whichever press of it; no press stays no press.
+  static std::uint16_t ButtonOf(std::uint16_t value) {
+    return value == kNoPress ? value : static_cast<std::uint16_t>(value & ~kAlternateMarker);
+  }
   double MeasuredSilenceMs() {
     return double(engine.SilenceBeforeTicks()) * 1000.0 / double(pc.clock.Frequency());
   }
@@ -497,7 +501,7 @@ TEST_F(RecognitionTest, ALoneMarkOrATrainShorterThanTheProbesIsAFragment) {
     EXPECT_EQ(engine.recognise(), kNoPress) << "the fragment";
     const std::uint16_t value = engine.recognise();
     pc.clock.Advance(1000 * kMs);
-    return value == kNoPress ? value : value & ~kAlternateMarker;
+    return ButtonOf(value);
   };
   EXPECT_EQ(tapBehind({{0, 600}, {800, 300}}), 8) << "one event fewer than the probe's frame";
   EXPECT_EQ(tapBehind({{0, 600}, {800, 310}}), kNoPress) << "as many events as the probe's frame";
@@ -557,7 +561,7 @@ TEST_F(RecognitionTest, TheFrameBehindALoneFlashIsRecordedWithinAHeldKeysSilence
     lastPressEndNs = test::FrameEndNs(frameAt, shapeB);
     EXPECT_EQ(engine.recognise(), kNoPress) << "the fragment";
     const std::uint16_t value = engine.recognise();
-    EXPECT_EQ(value == kNoPress ? value : value & ~kAlternateMarker, c.expected)
+    EXPECT_EQ(ButtonOf(value), c.expected)
         << c.fragment->size() << " marks, " << c.afterUs << " us after";
   }
 }
@@ -584,7 +588,7 @@ TEST_F(RecognitionTest, TheFrameBehindATruncatedFrameAndItsFlashIsThePress) {
     EXPECT_EQ(engine.recognise(), kNoPress) << "the flash behind it";
     const std::uint16_t value = engine.recognise();
     pc.clock.Advance(at + 1000 * kMs - pc.clock.NowNs());
-    return value == kNoPress ? value : value & ~kAlternateMarker;
+    return ButtonOf(value);
   };
   EXPECT_EQ(tap({{&truncated, 25}, {&flash, 27}, {&shapeB, 128}}), 8) << "truncated, flash, frame";
   EXPECT_EQ(tap({{&flash, 25}, {&flash, 25}, {&unknown, 25}, {&shapeB, 25}}), 8)
